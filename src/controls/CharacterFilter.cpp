@@ -1,0 +1,18 @@
+#include "CharacterFilter.h"
+
+namespace General {
+
+CharacterAction filterCharacter(uint32_t code)
+{
+    switch (code) {
+    case 1: // Ctrl+A
+        return CharacterAction::SelectAll;
+    case 3: // Ctrl+C: the edit control copies the selection
+    case 9: // Tab
+        return CharacterAction::PassOn;
+    default:
+        return CharacterAction::Drop;
+    }
+}
+
+} // namespace General

@@ -1,0 +1,17 @@
+#include "CommandLine.h"
+
+namespace General {
+
+String browserCommandLine(const char* program, const char* url)
+{
+    String line("\"");
+    line.dropBack(1);
+    line.appendText(program);
+    line.dropBack(1);
+    line.appendText("\" ");
+    line.dropBack(1);
+    line.appendText(url);
+    return line;
+}
+
+} // namespace General

@@ -1,0 +1,10 @@
+#pragma once
+
+#include "core/String.h"
+
+namespace General {
+
+// "<program>" <url>: the program quoted, the url passed as it is.
+String browserCommandLine(const char* program, const char* url);
+
+} // namespace General

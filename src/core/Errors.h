@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstdint>
+
+#include "String.h"
+
+namespace Windows {
+
+// A failed platform call, carrying the code read right after it failed.
+struct WindowsError {
+    explicit WindowsError(uint32_t errorCode) : code(errorCode) {}
+
+    // The system's message text for the code, or "Unknown error.".
+    General::String ErrorText() const;
+
+    uint32_t code;
+};
+
+} // namespace Windows
+
+namespace General {
+
+// An operation was asked of a window object that has no window.
+struct StateError {};
+
+} // namespace General

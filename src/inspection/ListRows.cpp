@@ -1,0 +1,44 @@
+#include "ListRows.h"
+
+#include "toolkit/Window.h"
+
+namespace Windows {
+namespace ListRows {
+
+void removeAll(HWND listBox) { SendMessageA(listBox, LB_RESETCONTENT, 0, 0); }
+
+int add(HWND listBox, const char* text)
+{
+    return static_cast<int>(SendMessageA(listBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text)));
+}
+
+void setItemData(HWND listBox, int row, uint32_t value)
+{
+    SendMessageA(listBox, LB_SETITEMDATA, static_cast<WPARAM>(row), static_cast<LPARAM>(value));
+}
+
+int selected(HWND listBox) { return static_cast<int>(SendMessageA(listBox, LB_GETCURSEL, 0, 0)); }
+
+uint32_t itemData(HWND listBox, int row)
+{
+    return static_cast<uint32_t>(SendMessageA(listBox, LB_GETITEMDATA, static_cast<WPARAM>(row), 0));
+}
+
+void select(HWND listBox, int row) { SendMessageA(listBox, LB_SETCURSEL, static_cast<WPARAM>(row), 0); }
+
+HWND createChild(Window& listBox, HWND parent, int id, int x, int y)
+{
+    CreateParams params = {};
+    params.hMenu = reinterpret_cast<HMENU>(static_cast<INT_PTR>(id));
+    params.hwndParent = parent;
+    params.cy = 200;
+    params.cx = 200;
+    params.y = y;
+    params.x = x;
+    params.style = WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | LBS_NOTIFY;
+    params.dwExStyle = WS_EX_CLIENTEDGE;
+    return listBox.create(params);
+}
+
+} // namespace ListRows
+} // namespace Windows

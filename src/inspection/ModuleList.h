@@ -1,0 +1,40 @@
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "core/OwnerPtr.h"
+#include "core/String.h"
+
+namespace Windows {
+
+class Window;
+
+struct ModuleEntry {
+    explicit ModuleEntry(const char* fullPath);
+
+    General::String path;
+    uint32_t nameOffset; // where the file name starts in path
+};
+
+// The modules of one process as rows of a list box, or one row telling why
+// they cannot be listed.
+class ModuleList {
+public:
+    explicit ModuleList(Window* owner) : listBox(owner) {}
+
+    LRESULT handleMessage(UINT, WPARAM, LPARAM) { return 0; }
+
+    void fill(uint32_t processId);
+    void add(const char* path);
+    // The selected row's entry, or null (always null for a reason row).
+    ModuleEntry* selectedEntry();
+
+    HWND createChild(HWND parent, int id, int x, int y);
+
+    Window* listBox;
+    General::OwnerArray<ModuleEntry> entries;
+};
+
+} // namespace Windows

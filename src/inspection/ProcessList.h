@@ -1,0 +1,42 @@
+#pragma once
+
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include <cstdint>
+
+#include "core/OwnerPtr.h"
+#include "core/String.h"
+
+namespace Windows {
+
+class Window;
+
+struct ProcessEntry {
+    ProcessEntry(uint32_t id, const char* name) : processId(id), exeName(name) {}
+
+    uint32_t processId;
+    General::String exeName;
+};
+
+// The processes of a snapshot as rows of a list box; each row's item data is
+// the index of its entry.
+class ProcessList {
+public:
+    explicit ProcessList(Window* owner) : listBox(owner) {}
+
+    LRESULT handleMessage(UINT, WPARAM, LPARAM) { return 0; }
+
+    // Replaces every entry and row by a new snapshot and selects row 0.
+    void refill();
+    void add(const PROCESSENTRY32& record);
+    // The selected row's entry, or null; valid until the next refill.
+    ProcessEntry* selectedEntry();
+
+    HWND createChild(HWND parent, int id, int x, int y);
+
+    Window* listBox;
+    General::OwnerArray<ProcessEntry> entries;
+};
+
+} // namespace Windows

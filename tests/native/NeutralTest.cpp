@@ -1,0 +1,60 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "controls/CharacterFilter.h"
+#include "controls/CommandLine.h"
+#include "inspection/FileName.h"
+
+using General::CharacterAction;
+using General::fileNameOffset;
+using General::filterCharacter;
+
+namespace {
+std::string fileName(const char* path) { return path + fileNameOffset(path); }
+} // namespace
+
+TEST(FileNameTest, SplitsAtTheLastBackslashOnly)
+{
+    EXPECT_EQ(fileNameOffset("C:\\windows\\system32\\ntdll.dll"), 20u);
+    EXPECT_EQ(fileName("C:\\windows\\system32\\ntdll.dll"), "ntdll.dll");
+    EXPECT_EQ(fileName("\\\\server\\share\\a.dll"), "a.dll");
+    // Neither '/' nor ':' separates.
+    EXPECT_EQ(fileNameOffset("ntdll.dll"), 0u);
+    EXPECT_EQ(fileNameOffset("C:/windows/system32/a.dll"), 0u);
+    EXPECT_EQ(fileNameOffset("C:a.dll"), 0u);
+    EXPECT_EQ(fileName("C:\\dir/sub:x\\name/part"), "name/part");
+}
+
+TEST(FileNameTest, Boundaries)
+{
+    EXPECT_EQ(fileNameOffset(""), 0u);
+    EXPECT_EQ(fileNameOffset("\\"), 1u);
+    EXPECT_EQ(fileNameOffset("C:\\windows\\"), 11u);
+    EXPECT_EQ(fileName("C:\\windows\\"), "");
+    EXPECT_EQ(fileNameOffset("\\kernel32.dll"), 1u);
+    EXPECT_EQ(fileNameOffset("a\\b"), 2u);
+    EXPECT_EQ(fileNameOffset("x"), 0u);
+    // Bytes above 0x7F are not separators, whatever their sign as char.
+    EXPECT_EQ(fileName("C:\\\xe9t\xe9\\\xdc.dll"), "\xdc.dll");
+}
+
+TEST(CharacterFilterTest, OnlySelectAllCopyAndTabGetThrough)
+{
+    EXPECT_EQ(filterCharacter(1), CharacterAction::SelectAll);
+    EXPECT_EQ(filterCharacter(3), CharacterAction::PassOn);
+    EXPECT_EQ(filterCharacter(9), CharacterAction::PassOn);
+    for (uint32_t code : {0u, 8u, 13u, 22u, 24u, 26u, 27u, 97u, 90u, 48u, 32u, 0xE9u, 0x10000u})
+        EXPECT_EQ(filterCharacter(code), CharacterAction::Drop) << code;
+}
+
+TEST(CommandLineTest, QuotesTheProgramAndNotTheUrl)
+{
+    General::String line = General::browserCommandLine(
+        "C:\\Program Files\\Browser\\browser.exe", "http://www.tarnwick.example/a b");
+    EXPECT_STREQ(line.text(), "\"C:\\Program Files\\Browser\\browser.exe\" http://www.tarnwick.example/a b");
+    EXPECT_EQ(line.count, std::string(line.text()).size() + 1);
+
+    EXPECT_STREQ(General::browserCommandLine("", "").text(), "\"\" ");
+    EXPECT_EQ(General::browserCommandLine("", "").count, 4u);
+}

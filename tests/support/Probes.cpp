@@ -1,0 +1,8 @@
+#include "Probes.h"
+
+namespace TestSupport {
+
+DWORD probeTickCount() { return GetTickCount(); }
+BOOL probeBeep() { return Beep(440, 1); }
+
+} // namespace TestSupport

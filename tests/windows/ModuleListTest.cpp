@@ -1,0 +1,500 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <cstring>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "TestWindows.h"
+#include "core/Errors.h"
+#include "inspection/DebugPrivilegeGuard.h"
+#include "inspection/ModuleList.h"
+#include "support/ImportSwap.h"
+
+using TestSupport::ImportSwap;
+using TestSupport::PlainListBox;
+using Windows::ModuleList;
+
+namespace {
+
+std::string lower(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(), [](char c) { return char(tolower(c)); });
+    return text;
+}
+
+std::string ownPath()
+{
+    char path[MAX_PATH];
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    return path;
+}
+
+// Every handle the code under test opens, and every one it closes.
+struct HandleLedger {
+    std::set<HANDLE> open;
+    int opened = 0;
+} ledger;
+
+decltype(&OpenProcess) realOpenProcess = nullptr;
+decltype(&CloseHandle) realCloseHandle = nullptr;
+decltype(&OpenProcessToken) realOpenProcessToken = nullptr;
+decltype(&AdjustTokenPrivileges) realAdjust = nullptr;
+
+std::vector<DWORD> openResults; // per OpenProcess call: 0 = the real call, else that error
+int openCalls = 0;
+
+HANDLE WINAPI scriptedOpenProcess(DWORD access, BOOL inherit, DWORD id)
+{
+    EXPECT_EQ(access, static_cast<DWORD>(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ));
+    EXPECT_FALSE(inherit);
+    const DWORD result = openCalls < int(openResults.size()) ? openResults[openCalls] : 0;
+    ++openCalls;
+    if (result != 0) {
+        SetLastError(result);
+        return nullptr;
+    }
+    HANDLE process = realOpenProcess(access, inherit, id);
+    if (process != nullptr) {
+        ledger.open.insert(process);
+        ++ledger.opened;
+    }
+    return process;
+}
+
+BOOL WINAPI trackingCloseHandle(HANDLE handle)
+{
+    ledger.open.erase(handle);
+    return realCloseHandle(handle);
+}
+
+int tokenStep = 0; // which step of enabling fails: 1 open, 2 lookup, 3 adjust, 4 nothing changed
+int tokensOpened = 0;
+
+BOOL WINAPI scriptedOpenProcessToken(HANDLE process, DWORD access, HANDLE* token)
+{
+    EXPECT_EQ(access, static_cast<DWORD>(TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY));
+    if (tokenStep == 1) {
+        *token = reinterpret_cast<HANDLE>(0xBAD); // must never be closed
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    if (!realOpenProcessToken(process, access, token))
+        return FALSE;
+    ledger.open.insert(*token);
+    ++tokensOpened;
+    return TRUE;
+}
+
+BOOL WINAPI failingLookup(LPCSTR, LPCSTR name, PLUID)
+{
+    EXPECT_STREQ(name, "SeDebugPrivilege");
+    SetLastError(ERROR_NO_SUCH_PRIVILEGE);
+    return FALSE;
+}
+
+struct AdjustCall {
+    TOKEN_PRIVILEGES newState;
+    bool hasPrevious;
+};
+std::vector<AdjustCall> adjustCalls;
+
+BOOL WINAPI recordingAdjust(HANDLE token, BOOL disableAll, PTOKEN_PRIVILEGES newState, DWORD length,
+                            PTOKEN_PRIVILEGES previous, PDWORD returned)
+{
+    EXPECT_FALSE(disableAll);
+    EXPECT_EQ(length, sizeof(TOKEN_PRIVILEGES));
+    adjustCalls.push_back({*newState, previous != nullptr});
+    if (previous != nullptr && tokenStep == 3) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    if (previous != nullptr && tokenStep == 4) {
+        previous->PrivilegeCount = 0;
+        SetLastError(ERROR_NOT_ALL_ASSIGNED);
+        return TRUE;
+    }
+    BOOL result = realAdjust(token, disableAll, newState, length, previous, returned);
+    // Wine may report nothing replaced; a real change is what is tested here.
+    if (previous != nullptr && result && previous->PrivilegeCount == 0) {
+        previous->PrivilegeCount = 1;
+        previous->Privileges[0] = newState->Privileges[0];
+        previous->Privileges[0].Attributes = 0;
+    }
+    return result;
+}
+
+// The list logic is exercised over this process's own modules, read in
+// process, so it does not depend on the platform reading another address space.
+BOOL WINAPI inProcessEnum(HANDLE, HMODULE* modules, DWORD size, LPDWORD needed)
+{
+    const HMODULE own[] = {GetModuleHandleA(nullptr), GetModuleHandleA("ntdll.dll"),
+                           GetModuleHandleA("kernel32.dll"), GetModuleHandleA("user32.dll")};
+    for (DWORD i = 0; i < 4 && (i + 1) * sizeof(HMODULE) <= size; ++i)
+        modules[i] = own[i];
+    *needed = sizeof(own);
+    return TRUE;
+}
+
+DWORD WINAPI inProcessName(HANDLE, HMODULE module, LPSTR path, DWORD size)
+{
+    return GetModuleFileNameA(module, path, size);
+}
+
+// Replaces the calls that open and close handles, so each test can count them.
+struct Watched {
+    Watched()
+        : open("kernel32.dll", "OpenProcess", reinterpret_cast<void*>(&scriptedOpenProcess)),
+          close("kernel32.dll", "CloseHandle", reinterpret_cast<void*>(&trackingCloseHandle)),
+          token("advapi32.dll", "OpenProcessToken", reinterpret_cast<void*>(&scriptedOpenProcessToken)),
+          adjust("advapi32.dll", "AdjustTokenPrivileges", reinterpret_cast<void*>(&recordingAdjust))
+    {
+        realOpenProcess = open.original<decltype(realOpenProcess)>();
+        realCloseHandle = close.original<decltype(realCloseHandle)>();
+        realOpenProcessToken = token.original<decltype(realOpenProcessToken)>();
+        realAdjust = adjust.original<decltype(realAdjust)>();
+        ledger = HandleLedger();
+        openResults.clear();
+        openCalls = 0;
+        tokenStep = 0;
+        tokensOpened = 0;
+        adjustCalls.clear();
+    }
+    ~Watched() { EXPECT_TRUE(ledger.open.empty()) << ledger.open.size() << " handle(s) left open"; }
+    ImportSwap open, close, token, adjust;
+};
+
+struct ModuleListTest : ::testing::Test {
+    PlainListBox box;
+    ModuleList list{&box};
+    Watched watched;
+    ImportSwap enumerate{"psapi.dll", "EnumProcessModules", reinterpret_cast<void*>(&inProcessEnum)};
+    ImportSwap names{"psapi.dll", "GetModuleFileNameExA", reinterpret_cast<void*>(&inProcessName)};
+};
+
+// Against the real platform, with no module call replaced.
+struct RealModuleListTest : ::testing::Test {
+    void SetUp() override
+    {
+        // Wine on an emulated 32-bit user space cannot read process memory.
+        static HMODULE modules[1024];
+        DWORD needed = 0;
+        HANDLE self = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, GetCurrentProcessId());
+        const BOOL readable = EnumProcessModules(self, modules, sizeof(modules), &needed);
+        const DWORD error = GetLastError();
+        CloseHandle(self);
+        if (!readable && error == ERROR_NOACCESS)
+            GTEST_SKIP() << "this platform cannot read process memory (error 998)";
+    }
+    PlainListBox box;
+    ModuleList list{&box};
+    Watched watched;
+};
+
+void expectRowsFollowEntries(const PlainListBox& box, const ModuleList& list)
+{
+    const std::vector<std::string> rows = box.rows();
+    ASSERT_EQ(rows.size(), list.entries.count);
+    for (uint32_t row = 0; row < rows.size(); ++row) {
+        const LRESULT index = box.itemData(row);
+        ASSERT_LT(static_cast<uint32_t>(index), list.entries.count);
+        const Windows::ModuleEntry& entry = *list.entries[index];
+        EXPECT_EQ(rows[row], entry.path.text() + entry.nameOffset);
+    }
+}
+
+} // namespace
+
+TEST_F(ModuleListTest, ListsFileNamesWithTheirFullPaths)
+{
+    list.fill(GetCurrentProcessId());
+    ASSERT_EQ(list.entries.count, 4u);
+    EXPECT_EQ(lower(list.entries[0]->path.text()), lower(ownPath()));
+    const std::vector<std::string> rows = box.rows();
+    ASSERT_EQ(rows.size(), 4u);
+    EXPECT_EQ(lower(rows[0]), "windows_tests.exe");
+    EXPECT_EQ(lower(rows[1]), "ntdll.dll");
+    EXPECT_EQ(lower(rows[3]), "user32.dll");
+    EXPECT_EQ(box.selection(), 0);
+    expectRowsFollowEntries(box, list);
+    EXPECT_EQ(list.selectedEntry(), list.entries[0].get());
+    SendMessageA(box.handle, LB_SETCURSEL, 2, 0);
+    EXPECT_EQ(lower(list.selectedEntry()->path.text()).substr(list.selectedEntry()->nameOffset), "kernel32.dll");
+    EXPECT_EQ(ledger.opened, 1);
+}
+
+TEST_F(RealModuleListTest, OwnProcessListsItsExecutableThenNtdll)
+{
+    list.fill(GetCurrentProcessId());
+    ASSERT_GE(list.entries.count, 3u);
+    EXPECT_EQ(lower(list.entries[0]->path.text()), lower(ownPath()));
+    const std::vector<std::string> rows = box.rows();
+    ASSERT_GE(rows.size(), 3u);
+    EXPECT_EQ(lower(rows[0]), "windows_tests.exe");
+    EXPECT_EQ(lower(rows[1]), "ntdll.dll");
+    EXPECT_EQ(box.selection(), 0);
+    expectRowsFollowEntries(box, list);
+    ASSERT_NE(list.selectedEntry(), nullptr);
+    EXPECT_EQ(list.selectedEntry(), list.entries[0].get());
+    EXPECT_EQ(ledger.opened, 1);
+    EXPECT_EQ(tokensOpened, 0);
+}
+
+TEST_F(RealModuleListTest, SecondRealProcessListsItsOwnExecutable)
+{
+    std::string helper = ownPath();
+    helper = helper.substr(0, helper.rfind('\\') + 1) + "waiting_helper.exe";
+    const std::string readyName = "tarnwick-ready-" + std::to_string(GetCurrentProcessId());
+    const std::string finishName = "tarnwick-finish-" + std::to_string(GetCurrentProcessId());
+    HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, readyName.c_str());
+    HANDLE finish = CreateEventA(nullptr, TRUE, FALSE, finishName.c_str());
+    std::string command = "\"" + helper + "\" " + readyName + " " + finishName;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION started = {};
+    ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                               &startup, &started)) << GetLastError();
+    ASSERT_EQ(WaitForSingleObject(ready, 60000), WAIT_OBJECT_0);
+
+    list.fill(started.dwProcessId);
+    SetEvent(finish);
+    WaitForSingleObject(started.hProcess, 60000);
+    realCloseHandle(started.hProcess);
+    realCloseHandle(started.hThread);
+    realCloseHandle(ready);
+    realCloseHandle(finish);
+
+    ASSERT_GE(list.entries.count, 2u);
+    ASSERT_GE(box.rows().size(), 2u);
+    EXPECT_EQ(lower(list.entries[0]->path.text()), lower(helper));
+    EXPECT_EQ(lower(box.rows()[0]), "waiting_helper.exe");
+    EXPECT_EQ(lower(box.rows()[1]), "ntdll.dll");
+    expectRowsFollowEntries(box, list);
+}
+
+TEST_F(ModuleListTest, VanishedProcessIsUnavailableWithoutThePrivilegeStep)
+{
+    openResults = {ERROR_INVALID_PARAMETER};
+    list.fill(GetCurrentProcessId());
+    EXPECT_EQ(box.rows(), (std::vector<std::string>{"Process Unavailable"}));
+    EXPECT_EQ(openCalls, 1);
+    EXPECT_EQ(tokensOpened, 0);
+    EXPECT_TRUE(adjustCalls.empty());
+    EXPECT_EQ(list.selectedEntry(), nullptr);
+
+    // And a pid that names nothing, asked of the real system.
+    openResults.clear();
+    openCalls = 0;
+    list.fill(0x7FFFFFF0u);
+    EXPECT_EQ(box.rows(), (std::vector<std::string>{"Process Unavailable"}));
+    EXPECT_EQ(openCalls, 1);
+    EXPECT_EQ(tokensOpened, 0);
+}
+
+TEST_F(ModuleListTest, DeniedTwiceShowsAccessDeniedAndSelectsNothing)
+{
+    list.fill(GetCurrentProcessId()); // entries from before must go
+    openResults = {0, ERROR_ACCESS_DENIED, ERROR_ACCESS_DENIED};
+    list.fill(GetCurrentProcessId());
+    EXPECT_EQ(openCalls, 3);
+    EXPECT_EQ(box.rows(), (std::vector<std::string>{"Access Denied"}));
+    EXPECT_EQ(list.entries.count, 0u);
+    EXPECT_EQ(box.selection(), LB_ERR);
+    EXPECT_EQ(list.selectedEntry(), nullptr);
+    SendMessageA(box.handle, LB_SETCURSEL, 0, 0);
+    EXPECT_EQ(list.selectedEntry(), nullptr);
+    // Enabled for the second attempt, then put back.
+    ASSERT_EQ(adjustCalls.size(), 2u);
+    EXPECT_TRUE(adjustCalls[0].hasPrevious);
+    EXPECT_FALSE(adjustCalls[1].hasPrevious);
+}
+
+TEST_F(ModuleListTest, DeniedThenGrantedListsAndRestoresBeforeReturning)
+{
+    openResults = {ERROR_ACCESS_DENIED};
+    list.fill(GetCurrentProcessId());
+    EXPECT_EQ(openCalls, 2);
+    EXPECT_EQ(list.entries.count, 4u);
+    EXPECT_EQ(box.selection(), 0);
+    ASSERT_EQ(adjustCalls.size(), 2u);
+    EXPECT_TRUE(adjustCalls[0].hasPrevious);
+    EXPECT_EQ(adjustCalls[0].newState.PrivilegeCount, 1u);
+    EXPECT_EQ(adjustCalls[0].newState.Privileges[0].Attributes, static_cast<DWORD>(SE_PRIVILEGE_ENABLED));
+    LUID debug;
+    ASSERT_TRUE(LookupPrivilegeValueA(nullptr, "SeDebugPrivilege", &debug));
+    EXPECT_EQ(adjustCalls[0].newState.Privileges[0].Luid.LowPart, debug.LowPart);
+    // The restore hands back exactly what enabling replaced.
+    EXPECT_FALSE(adjustCalls[1].hasPrevious);
+    EXPECT_EQ(adjustCalls[1].newState.PrivilegeCount, 1u);
+    EXPECT_EQ(adjustCalls[1].newState.Privileges[0].Attributes, 0u);
+    EXPECT_EQ(tokensOpened, 1);
+}
+
+TEST_F(ModuleListTest, EveryFailedEnablingStepStillTriesAgainAndClosesTheToken)
+{
+    for (int step = 1; step <= 4; ++step) {
+        SCOPED_TRACE(step);
+        tokenStep = step;
+        openResults = {ERROR_ACCESS_DENIED, ERROR_ACCESS_DENIED};
+        openCalls = 0;
+        adjustCalls.clear();
+        if (step == 2) {
+            ImportSwap failing("advapi32.dll", "LookupPrivilegeValueA", reinterpret_cast<void*>(&failingLookup));
+            list.fill(GetCurrentProcessId());
+        } else {
+            list.fill(GetCurrentProcessId());
+        }
+        EXPECT_EQ(openCalls, 2);
+        EXPECT_EQ(box.rows(), (std::vector<std::string>{"Access Denied"}));
+        EXPECT_TRUE(ledger.open.empty());
+        // A failed enabling leaves nothing to restore.
+        for (const AdjustCall& call : adjustCalls)
+            EXPECT_TRUE(call.hasPrevious);
+    }
+}
+
+TEST(DebugPrivilegeGuardTest, FailureRaisesTheCodeReadBeforeClosing)
+{
+    Watched watched;
+    tokenStep = 3;
+    Windows::DebugPrivilegeGuard guard;
+    try {
+        guard.enable();
+        FAIL() << "no exception";
+    } catch (const Windows::WindowsError& error) {
+        EXPECT_EQ(error.code, static_cast<uint32_t>(ERROR_INVALID_HANDLE));
+    }
+    EXPECT_EQ(guard.token, nullptr);
+
+    tokenStep = 0;
+    tokensOpened = 0;
+    guard.enable();
+    EXPECT_NE(guard.token, nullptr);
+    guard.enable(); // holding a token already: nothing more
+    EXPECT_EQ(tokensOpened, 1);
+    guard.restore();
+    EXPECT_EQ(guard.token, nullptr);
+}
+
+TEST_F(ModuleListTest, OtherOpenFailureRaisesWithTheListEmptyAndPrivilegeRestored)
+{
+    list.fill(GetCurrentProcessId());
+    openResults = {ERROR_ACCESS_DENIED, ERROR_NOT_ENOUGH_MEMORY};
+    openCalls = 0;
+    try {
+        list.fill(GetCurrentProcessId());
+        FAIL() << "no exception";
+    } catch (const Windows::WindowsError& error) {
+        EXPECT_EQ(error.code, static_cast<uint32_t>(ERROR_NOT_ENOUGH_MEMORY));
+    }
+    EXPECT_TRUE(box.rows().empty());
+    EXPECT_EQ(list.entries.count, 0u);
+    ASSERT_EQ(adjustCalls.size(), 2u);
+    EXPECT_FALSE(adjustCalls[1].hasPrevious);
+
+    openResults = {ERROR_GEN_FAILURE};
+    openCalls = 0;
+    EXPECT_THROW(list.fill(GetCurrentProcessId()), Windows::WindowsError);
+    EXPECT_EQ(openCalls, 1);
+}
+
+namespace {
+BOOL WINAPI failingEnum(HANDLE, HMODULE*, DWORD, LPDWORD)
+{
+    SetLastError(ERROR_PARTIAL_COPY);
+    return FALSE;
+}
+
+decltype(&GetModuleFileNameExA) realFileName = nullptr;
+int fileNameCalls = 0;
+DWORD WINAPI secondUnreadable(HANDLE process, HMODULE module, LPSTR path, DWORD size)
+{
+    EXPECT_EQ(size, static_cast<DWORD>(MAX_PATH));
+    if (fileNameCalls++ == 1)
+        return 0;
+    return realFileName(process, module, path, size);
+}
+
+// A process with more modules than the fixed block holds.
+const DWORD manyModules = 1500;
+std::vector<DWORD> enumSizes;
+BOOL WINAPI manyEnum(HANDLE, HMODULE* modules, DWORD size, LPDWORD needed)
+{
+    enumSizes.push_back(size);
+    for (DWORD i = 0; i < manyModules && (i + 1) * sizeof(HMODULE) <= size; ++i)
+        modules[i] = reinterpret_cast<HMODULE>(static_cast<UINT_PTR>(0x10000 + i));
+    *needed = manyModules * sizeof(HMODULE);
+    return TRUE;
+}
+
+DWORD WINAPI numberedName(HANDLE, HMODULE module, LPSTR path, DWORD size)
+{
+    const unsigned index = static_cast<unsigned>(reinterpret_cast<UINT_PTR>(module)) - 0x10000;
+    if (index >= manyModules)
+        return 0;
+    return static_cast<DWORD>(wsprintfA(path, "C:\\lib\\m%u.dll", index)) + 0 * size;
+}
+
+// A path cut to fit: 260 characters and no terminator.
+DWORD WINAPI unterminatedName(HANDLE, HMODULE, LPSTR path, DWORD size)
+{
+    std::memset(path, 'x', size);
+    path[0] = 'C';
+    path[1] = ':';
+    path[2] = '\\';
+    return size;
+}
+} // namespace
+
+TEST_F(ModuleListTest, FailedEnumerationIsUnavailableAndClosesTheProcess)
+{
+    ImportSwap failing("psapi.dll", "EnumProcessModules", reinterpret_cast<void*>(&failingEnum));
+    list.fill(GetCurrentProcessId());
+    EXPECT_EQ(box.rows(), (std::vector<std::string>{"Process Unavailable"}));
+    EXPECT_EQ(ledger.opened, 1);
+    EXPECT_TRUE(ledger.open.empty());
+    EXPECT_EQ(box.selection(), LB_ERR);
+}
+
+TEST_F(ModuleListTest, UnreadablePathIsLeftOutAndLaterRowsFollowTheirEntries)
+{
+    PlainListBox fullBox;
+    ModuleList full(&fullBox);
+    full.fill(GetCurrentProcessId());
+
+    ImportSwap unreadable("psapi.dll", "GetModuleFileNameExA", reinterpret_cast<void*>(&secondUnreadable));
+    realFileName = unreadable.original<decltype(realFileName)>();
+    fileNameCalls = 0;
+    list.fill(GetCurrentProcessId());
+    ASSERT_EQ(list.entries.count, full.entries.count - 1);
+    EXPECT_STREQ(list.entries[1]->path.text(), full.entries[2]->path.text());
+    expectRowsFollowEntries(box, list);
+}
+
+TEST_F(ModuleListTest, MoreThanTheFixedBlockListsEveryModule)
+{
+    ImportSwap many("psapi.dll", "EnumProcessModules", reinterpret_cast<void*>(&manyEnum));
+    ImportSwap numbered("psapi.dll", "GetModuleFileNameExA", reinterpret_cast<void*>(&numberedName));
+    enumSizes.clear();
+    list.fill(GetCurrentProcessId());
+    ASSERT_EQ(list.entries.count, manyModules);
+    ASSERT_EQ(enumSizes.size(), 2u);
+    EXPECT_EQ(enumSizes[0], 1024 * sizeof(HMODULE));
+    EXPECT_GE(enumSizes[1], manyModules * sizeof(HMODULE));
+    EXPECT_STREQ(list.entries[1499]->path.text(), "C:\\lib\\m1499.dll");
+    ASSERT_EQ(box.rows().size(), 1500u);
+    EXPECT_EQ(box.rows()[1499], "m1499.dll");
+}
+
+TEST_F(ModuleListTest, CutPathIsTerminatedInsideTheBuffer)
+{
+    ImportSwap cut("psapi.dll", "GetModuleFileNameExA", reinterpret_cast<void*>(&unterminatedName));
+    list.fill(GetCurrentProcessId());
+    ASSERT_GE(list.entries.count, 1u);
+    EXPECT_EQ(list.entries[0]->path.count, static_cast<uint32_t>(MAX_PATH));
+    EXPECT_EQ(list.entries[0]->nameOffset, 3u);
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "toolkit/Window.h"
+
+namespace TestSupport {
+
+// A window object over a plain system list box, for the list logic alone.
+class PlainListBox : public Windows::Window {
+public:
+    PlainListBox()
+    {
+        handle = CreateWindowExA(0, "LISTBOX", nullptr, WS_POPUP, 0, 0, 200, 200, nullptr, nullptr,
+                                 GetModuleHandleA(nullptr), nullptr);
+    }
+    HWND create(const Windows::CreateParams&) override { return handle; }
+
+    std::vector<std::string> rows() const
+    {
+        std::vector<std::string> texts;
+        const int count = static_cast<int>(SendMessageA(handle, LB_GETCOUNT, 0, 0));
+        for (int row = 0; row < count; ++row) {
+            char text[1024] = "";
+            SendMessageA(handle, LB_GETTEXT, row, reinterpret_cast<LPARAM>(text));
+            texts.push_back(text);
+        }
+        return texts;
+    }
+    int selection() const { return static_cast<int>(SendMessageA(handle, LB_GETCURSEL, 0, 0)); }
+    LRESULT itemData(int row) const { return SendMessageA(handle, LB_GETITEMDATA, row, 0); }
+};
+
+} // namespace TestSupport
