@@ -1,0 +1,69 @@
+#include "Label.h"
+
+#include "core/Handles.h"
+#include "toolkit/WindowClass.h"
+
+namespace Windows {
+
+const ClassAttributes Label::attributes = {"Label", nullptr, CS_HREDRAW | CS_VREDRAW, nullptr, nullptr, false};
+
+HWND Label::create(const CreateParams& params) { return WindowClass<Label>::create(*this, params); }
+
+LRESULT LabelContents::handleMessage(UINT message, WPARAM, LPARAM)
+{
+    if (message == WM_PAINT) {
+        paint();
+        return 1;
+    }
+    return 0;
+}
+
+void LabelContents::setText(const char* newText)
+{
+    text.assignText(newText);
+    if (owner->handle != nullptr)
+        UpdateWindow(owner->handle);
+}
+
+void LabelContents::setFont(HFONT newFont)
+{
+    font = newFont;
+    if (owner->handle != nullptr)
+        UpdateWindow(owner->handle);
+}
+
+void LabelContents::setColour(COLORREF newColour) { colour = newColour; }
+
+void LabelContents::createAt(HWND parent, int x, int y)
+{
+    CreateParams params = {};
+    params.hwndParent = parent;
+    params.y = y;
+    params.x = x;
+    params.style = WS_CHILD | WS_VISIBLE;
+    owner->create(params);
+    sizeToText(x, y);
+}
+
+void LabelContents::sizeToText(int x, int y)
+{
+    SIZE extent;
+    {
+        WindowDc dc(owner->handle);
+        SelectObject(dc.dc, font);
+        if (!GetTextExtentPoint32A(dc.dc, text.text(), static_cast<int>(text.count - 1), &extent))
+            throw WindowsError(GetLastError());
+    }
+    MoveWindow(owner->handle, x, y, extent.cx, extent.cy, TRUE);
+}
+
+void LabelContents::paint()
+{
+    PaintScope paint(owner->handle);
+    SelectObject(paint.dc, font);
+    SetBkMode(paint.dc, TRANSPARENT);
+    SetTextColor(paint.dc, colour);
+    TextOutA(paint.dc, 0, 0, text.text(), static_cast<int>(text.count - 1));
+}
+
+} // namespace Windows

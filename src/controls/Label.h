@@ -1,0 +1,37 @@
+#pragma once
+
+#include <windows.h>
+
+#include "core/String.h"
+#include "toolkit/Window.h"
+
+namespace Windows {
+
+// One line of text in its own font and colour, in a window exactly its size.
+struct LabelContents {
+    explicit LabelContents(Window* label) : owner(label), font(nullptr), colour(0) {}
+    LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+    void setText(const char* newText);
+    void setFont(HFONT newFont);
+    void setColour(COLORREF newColour);
+    void createAt(HWND parent, int x, int y);
+    void sizeToText(int x, int y);
+    void paint();
+
+    Window* owner;
+    General::String text;
+    HFONT font; // borrowed
+    COLORREF colour;
+};
+
+class Label : public Window {
+public:
+    Label() : contents(this) {}
+    HWND create(const CreateParams& params) override;
+
+    LabelContents contents;
+    static const struct ClassAttributes attributes;
+};
+
+} // namespace Windows

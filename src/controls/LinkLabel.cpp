@@ -1,0 +1,47 @@
+#include "LinkLabel.h"
+
+#include <shlwapi.h>
+
+#include "CommandLine.h"
+#include "core/Handles.h"
+#include "toolkit/WindowClass.h"
+
+namespace Windows {
+
+const ClassAttributes LinkLabel::attributes = {"LinkLabel", nullptr, CS_HREDRAW | CS_VREDRAW,
+                                               MAKEINTRESOURCEA(32649), nullptr, false};
+
+HWND LinkLabel::create(const CreateParams& params) { return WindowClass<LinkLabel>::create(*this, params); }
+
+LRESULT LinkLabelContents::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const LRESULT result = LabelContents::handleMessage(message, wParam, lParam);
+    if (result != 0)
+        return result;
+    if (message == WM_LBUTTONUP) {
+        openUrl();
+        return 1;
+    }
+    return 0;
+}
+
+void LinkLabelContents::openUrl()
+{
+    char program[MAX_PATH];
+    DWORD size = MAX_PATH;
+    const HRESULT found = AssocQueryStringA(ASSOCF_NONE, ASSOCSTR_EXECUTABLE, ".html", "open", program, &size);
+    if (found != S_OK)
+        throw WindowsError(static_cast<uint32_t>(found));
+
+    General::String commandLine = General::browserCommandLine(program, url.text());
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION started = {};
+    if (!CreateProcessA(nullptr, commandLine.items, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &started))
+        throw WindowsError(GetLastError());
+    KernelHandle process(started.hProcess);
+    KernelHandle thread(started.hThread);
+}
+
+} // namespace Windows

@@ -1,0 +1,51 @@
+#include "ModuleEditBox.h"
+
+#include "CharacterFilter.h"
+#include "toolkit/WindowClass.h"
+
+namespace Windows {
+
+const ClassAttributes ModuleEditBox::attributes = {"ModuleEditBox", "EDIT", 0, nullptr, nullptr, false};
+
+HWND ModuleEditBox::create(const CreateParams& params) { return WindowClass<ModuleEditBox>::create(*this, params); }
+
+LRESULT ModuleEditBoxContents::handleMessage(UINT message, WPARAM wParam, LPARAM)
+{
+    switch (message) {
+    case WM_CONTEXTMENU:
+        return 1;
+    case WM_GETDLGCODE:
+        // Arrows and characters, and select-all when tabbed into; never Tab,
+        // Enter or Escape, so the dialog navigation keeps them.
+        return DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS;
+    case WM_CHAR:
+        switch (General::filterCharacter(static_cast<uint32_t>(wParam))) {
+        case General::CharacterAction::SelectAll:
+            SendMessageA(owner->handle, EM_SETSEL, 0, -1);
+            return 1;
+        case General::CharacterAction::PassOn:
+            return 0;
+        case General::CharacterAction::Drop:
+            return 1;
+        }
+        return 1;
+    default:
+        return 0;
+    }
+}
+
+HWND ModuleEditBoxContents::createChild(HWND parent, int id, int x, int y)
+{
+    CreateParams params = {};
+    params.hMenu = reinterpret_cast<HMENU>(static_cast<INT_PTR>(id));
+    params.hwndParent = parent;
+    params.cy = 32;
+    params.cx = 420;
+    params.y = y;
+    params.x = x;
+    params.style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_MULTILINE;
+    params.dwExStyle = WS_EX_CLIENTEDGE;
+    return owner->create(params);
+}
+
+} // namespace Windows

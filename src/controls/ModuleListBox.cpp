@@ -1,0 +1,11 @@
+#include "ModuleListBox.h"
+
+#include "toolkit/WindowClass.h"
+
+namespace Windows {
+
+const ClassAttributes ModuleListBox::attributes = {"ModuleListBox", "LISTBOX", 0, nullptr, nullptr, false};
+
+HWND ModuleListBox::create(const CreateParams& params) { return WindowClass<ModuleListBox>::create(*this, params); }
+
+} // namespace Windows

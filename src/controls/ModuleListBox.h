@@ -1,0 +1,18 @@
+#pragma once
+
+#include "inspection/ModuleList.h"
+#include "toolkit/Window.h"
+
+namespace Windows {
+
+// A system list box whose object owns the entries behind its rows.
+class ModuleListBox : public Window {
+public:
+    ModuleListBox() : contents(this) {}
+    HWND create(const CreateParams& params) override;
+
+    ModuleList contents;
+    static const struct ClassAttributes attributes;
+};
+
+} // namespace Windows

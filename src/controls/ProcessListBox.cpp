@@ -1,0 +1,11 @@
+#include "ProcessListBox.h"
+
+#include "toolkit/WindowClass.h"
+
+namespace Windows {
+
+const ClassAttributes ProcessListBox::attributes = {"ProcessListBox", "LISTBOX", 0, nullptr, nullptr, false};
+
+HWND ProcessListBox::create(const CreateParams& params) { return WindowClass<ProcessListBox>::create(*this, params); }
+
+} // namespace Windows

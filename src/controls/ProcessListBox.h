@@ -1,0 +1,18 @@
+#pragma once
+
+#include "inspection/ProcessList.h"
+#include "toolkit/Window.h"
+
+namespace Windows {
+
+// A system list box whose object owns the entries behind its rows.
+class ProcessListBox : public Window {
+public:
+    ProcessListBox() : contents(this) {}
+    HWND create(const CreateParams& params) override;
+
+    ProcessList contents;
+    static const struct ClassAttributes attributes;
+};
+
+} // namespace Windows

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <windows.h>
+
+#include "toolkit/Window.h"
+
+namespace Windows {
+
+class TitleBand;
+
+// The pale band across the top: a grey line at each edge and the banner.
+struct TitleBandContents {
+    explicit TitleBandContents(TitleBand* band) : owner(band) {}
+    LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    HWND createChild(HWND parent, int x, int y, int width, int height);
+    void paint();
+
+    TitleBand* owner;
+};
+
+class TitleBand : public Window {
+public:
+    TitleBand() : contents(this) {}
+    HWND create(const CreateParams& params) override;
+
+    TitleBandContents contents;
+    static const struct ClassAttributes attributes;
+};
+
+} // namespace Windows

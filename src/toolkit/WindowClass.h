@@ -1,0 +1,132 @@
+#pragma once
+
+#include <windows.h>
+
+#include "Window.h"
+#include "core/Errors.h"
+
+namespace Windows {
+
+// What a window class takes from the class table: either a system class to
+// copy whole, or attributes of its own.
+struct ClassAttributes {
+    const char* name;
+    const char* systemClass; // "EDIT" or "LISTBOX" for a superclass, else null
+    UINT style;
+    const char* cursor;      // a system cursor id, or null
+    HBRUSH const* background; // one of the class brushes, or null
+    bool icons;              // icon group 109, large and small
+};
+
+// Registration, creation, binding and routing, the same for every class.
+// Object derives from Window and has a handler member `contents`; a class
+// that routes commands itself declares `static bool command(Object&, WPARAM)`.
+template <class Object>
+class WindowClass {
+public:
+    static ATOM classAtom;
+    static WNDPROC baseProc;
+
+    static HWND create(Object& object, const CreateParams& params)
+    {
+        if (classAtom == 0)
+            registerClass();
+        HWND window = CreateWindowExA(params.dwExStyle, Object::attributes.name, params.lpszName,
+                                      params.style, params.x, params.y, params.cx, params.cy,
+                                      params.hwndParent, params.hMenu, moduleInstance, &object);
+        const DWORD error = GetLastError();
+        // A handler's exception stopped at the window procedure; it goes on here.
+        rethrowKeptException();
+        if (window == nullptr)
+            throw WindowsError(error);
+        return window;
+    }
+
+    static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        Object* object;
+        if (message == WM_NCCREATE) {
+            object = static_cast<Object*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+            SetWindowLongA(window, GWL_USERDATA, reinterpret_cast<LONG>(object));
+            object->handle = window;
+        } else {
+            object = reinterpret_cast<Object*>(GetWindowLongA(window, GWL_USERDATA));
+        }
+        if (object == nullptr)
+            return CallWindowProcA(baseProc, window, message, wParam, lParam);
+
+        LRESULT result = 0;
+        try {
+            if (message == WM_COMMAND)
+                result = routeCommand(*object, wParam, 0) ? 1 : 0;
+            else
+                result = object->contents.handleMessage(message, wParam, lParam);
+        } catch (...) {
+            // An exception must not unwind through the system's frames: keep
+            // it for the caller of the platform call, and fail creation.
+            keepException();
+            if (message == WM_NCDESTROY)
+                object->handle = nullptr;
+            return message == WM_CREATE ? -1 : 0;
+        }
+        if (message == WM_NCDESTROY)
+            object->handle = nullptr;
+        if (result != 0)
+            return result;
+        return CallWindowProcA(baseProc, window, message, wParam, lParam);
+    }
+
+private:
+    template <class O>
+    static auto routeCommand(O& object, WPARAM wParam, int) -> decltype(O::command(object, wParam))
+    {
+        return O::command(object, wParam);
+    }
+    template <class O>
+    static bool routeCommand(O&, WPARAM, long)
+    {
+        return false;
+    }
+
+    static void registerClass()
+    {
+        const ClassAttributes& attributes = Object::attributes;
+        WNDCLASSEXA record = {};
+        record.lpfnWndProc = DefWindowProcA;
+        if (attributes.systemClass != nullptr) {
+            if (!GetClassInfoExA(nullptr, attributes.systemClass, &record))
+                throw WindowsError(GetLastError());
+        } else {
+            record.style = attributes.style;
+            if (attributes.cursor != nullptr)
+                record.hCursor = LoadCursorA(nullptr, attributes.cursor);
+            if (attributes.background != nullptr)
+                record.hbrBackground = *attributes.background;
+            if (attributes.icons) {
+                record.hIcon = static_cast<HICON>(
+                    LoadImageA(moduleInstance, MAKEINTRESOURCEA(109), IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR));
+                record.hIconSm = static_cast<HICON>(
+                    LoadImageA(moduleInstance, MAKEINTRESOURCEA(109), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
+            }
+        }
+        baseProc = record.lpfnWndProc;
+        record.cbSize = sizeof(WNDCLASSEXA);
+        record.lpszClassName = attributes.name;
+        record.lpfnWndProc = windowProc;
+        record.hInstance = moduleInstance;
+        classAtom = RegisterClassExA(&record);
+        if (classAtom == 0)
+            throw WindowsError(GetLastError());
+    }
+};
+
+template <class Object>
+ATOM WindowClass<Object>::classAtom = 0;
+template <class Object>
+WNDPROC WindowClass<Object>::baseProc = DefWindowProcA;
+
+// The class backgrounds, made before the entry runs: the title band's first.
+extern HBRUSH titleBandBrush;
+extern HBRUSH mainWindowBrush;
+
+} // namespace Windows
