@@ -1,0 +1,383 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <shlwapi.h>
+
+#include <algorithm>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "controls/Label.h"
+#include "controls/LinkLabel.h"
+#include "controls/ModuleEditBox.h"
+#include "controls/ProcessListBox.h"
+#include "controls/TitleBand.h"
+#include "app/MainWindow.h"
+#include "core/Errors.h"
+#include "support/ImportSwap.h"
+#include "toolkit/WindowClass.h"
+
+using TestSupport::ImportSwap;
+using namespace Windows;
+
+namespace {
+
+// A class of the tests' own whose handler records what it is given and can
+// be told to throw.
+class RecordingWindow;
+struct RecordingContents {
+    explicit RecordingContents(RecordingWindow* window) : owner(window) {}
+    LRESULT handleMessage(UINT message, WPARAM, LPARAM)
+    {
+        seen.push_back(message);
+        if (message == throwOn)
+            throw WindowsError(1234);
+        return 0;
+    }
+    RecordingWindow* owner;
+    std::vector<UINT> seen;
+    UINT throwOn = 0xFFFFFFFF;
+};
+
+class RecordingWindow : public Window {
+public:
+    RecordingWindow() : contents(this) {}
+    HWND create(const CreateParams& params) override { return WindowClass<RecordingWindow>::create(*this, params); }
+    RecordingContents contents;
+    static const ClassAttributes attributes;
+};
+const ClassAttributes RecordingWindow::attributes = {"RecordingWindow", nullptr, 0, nullptr, nullptr, false};
+
+CreateParams popup()
+{
+    CreateParams params = {};
+    params.cx = 300;
+    params.cy = 200;
+    params.style = WS_OVERLAPPEDWINDOW;
+    params.lpszName = "test";
+    return params;
+}
+
+struct Toolkit : ::testing::Test {
+    void SetUp() override { moduleInstance = GetModuleHandleA(nullptr); }
+};
+
+int registrations = 0;
+decltype(&RegisterClassExA) realRegister = nullptr;
+ATOM WINAPI countingRegister(const WNDCLASSEXA* record)
+{
+    ++registrations;
+    return realRegister(record);
+}
+ATOM WINAPI refusingRegister(const WNDCLASSEXA*)
+{
+    SetLastError(ERROR_CLASS_ALREADY_EXISTS);
+    return 0;
+}
+BOOL WINAPI refusingClassInfo(HINSTANCE, LPCSTR, WNDCLASSEXA*)
+{
+    SetLastError(ERROR_CLASS_DOES_NOT_EXIST);
+    return FALSE;
+}
+
+int destroyCalls = 0;
+decltype(&DestroyWindow) realDestroy = nullptr;
+BOOL WINAPI countingDestroy(HWND window)
+{
+    ++destroyCalls;
+    return realDestroy(window);
+}
+
+} // namespace
+
+TEST_F(Toolkit, MessageSequenceBindingAndRouting)
+{
+    RecordingWindow window;
+    window.create(popup());
+    ASSERT_NE(window.handle, nullptr);
+    // WM_GETMINMAXINFO comes before WM_NCCREATE and finds no object.
+    ASSERT_FALSE(window.contents.seen.empty());
+    EXPECT_EQ(window.contents.seen[0], static_cast<UINT>(WM_NCCREATE));
+    EXPECT_NE(std::find(window.contents.seen.begin(), window.contents.seen.end(), WM_CREATE),
+              window.contents.seen.end());
+    window.contents.seen.clear();
+    SendMessageA(window.handle, WM_COMMAND, MAKEWPARAM(40001, 1), 0);
+    SendMessageA(window.handle, WM_USER + 5, 0, 0);
+    EXPECT_EQ(window.contents.seen, (std::vector<UINT>{WM_USER + 5}));
+
+    DestroyWindow(window.handle);
+    EXPECT_EQ(window.handle, nullptr);
+    EXPECT_EQ(window.contents.seen.back(), static_cast<UINT>(WM_NCDESTROY));
+}
+
+TEST_F(Toolkit, ClassRegistersOnceAndAgainAfterARefusal)
+{
+    {
+        ImportSwap refuse("user32.dll", "RegisterClassExA", reinterpret_cast<void*>(&refusingRegister));
+        Label label;
+        try {
+            label.contents.createAt(nullptr, 0, 0);
+            FAIL() << "no exception";
+        } catch (const WindowsError& error) {
+            EXPECT_EQ(error.code, static_cast<uint32_t>(ERROR_CLASS_ALREADY_EXISTS));
+        }
+        EXPECT_EQ(WindowClass<Label>::classAtom, 0);
+        EXPECT_EQ(label.handle, nullptr);
+    }
+    ImportSwap count("user32.dll", "RegisterClassExA", reinterpret_cast<void*>(&countingRegister));
+    realRegister = count.original<decltype(realRegister)>();
+    registrations = 0;
+    RecordingWindow parent;
+    parent.create(popup());
+    const int before = registrations;
+    Label first, second;
+    first.contents.createAt(parent.handle, 0, 0);
+    second.contents.createAt(parent.handle, 0, 20);
+    EXPECT_EQ(registrations - before, 1);
+    EXPECT_NE(WindowClass<Label>::classAtom, 0);
+}
+
+TEST_F(Toolkit, FailedSystemClassLookupRaises)
+{
+    ImportSwap refuse("user32.dll", "GetClassInfoExA", reinterpret_cast<void*>(&refusingClassInfo));
+    ProcessListBox box;
+    CreateParams params = popup();
+    try {
+        box.create(params);
+        FAIL() << "no exception";
+    } catch (const WindowsError& error) {
+        EXPECT_EQ(error.code, static_cast<uint32_t>(ERROR_CLASS_DOES_NOT_EXIST));
+    }
+    EXPECT_EQ(WindowClass<ProcessListBox>::classAtom, 0);
+}
+
+TEST_F(Toolkit, ExceptionInCreateComesOutOfCreate)
+{
+    RecordingWindow window;
+    window.contents.throwOn = WM_CREATE;
+    try {
+        window.create(popup());
+        FAIL() << "no exception";
+    } catch (const WindowsError& error) {
+        EXPECT_EQ(error.code, 1234u);
+    }
+    EXPECT_EQ(window.handle, nullptr);
+}
+
+TEST_F(Toolkit, ExceptionWhileDispatchingComesOutOfTheLoop)
+{
+    RecordingWindow window;
+    window.create(popup());
+    window.contents.throwOn = WM_USER + 9;
+    PostMessageA(window.handle, WM_USER + 9, 0, 0);
+    PostMessageA(window.handle, WM_USER + 10, 0, 0);
+    try {
+        runMessageLoop({window.handle, nullptr, window.handle});
+        FAIL() << "no exception";
+    } catch (const WindowsError& error) {
+        EXPECT_EQ(error.code, 1234u);
+    }
+    // Raised at once: the next message was not handled.
+    EXPECT_EQ(window.contents.seen.back(), static_cast<UINT>(WM_USER + 9));
+}
+
+TEST_F(Toolkit, ChildDestroyedWithItsParentLeavesNoWindowToDestroy)
+{
+    ImportSwap destroy("user32.dll", "DestroyWindow", reinterpret_cast<void*>(&countingDestroy));
+    realDestroy = destroy.original<decltype(realDestroy)>();
+    {
+        Label label;
+        {
+            RecordingWindow parent;
+            parent.create(popup());
+            label.contents.createAt(parent.handle, 0, 0);
+            ASSERT_NE(label.handle, nullptr);
+            destroyCalls = 0;
+        }
+        EXPECT_EQ(destroyCalls, 1);
+        EXPECT_EQ(label.handle, nullptr);
+        EXPECT_THROW(label.setFocus(), General::StateError);
+    }
+    EXPECT_EQ(destroyCalls, 1);
+}
+
+TEST_F(Toolkit, PathBoxCanBeSelectedAndCopiedButNotChanged)
+{
+    RecordingWindow parent;
+    parent.create(popup());
+    ModuleEditBox box;
+    box.contents.createChild(parent.handle, 1003, 0, 0);
+    const char* path = "C:\\windows\\system32\\kernel32.dll";
+    SetWindowTextA(box.handle, path);
+    for (WPARAM code : {WPARAM('x'), WPARAM(8), WPARAM(13), WPARAM(27), WPARAM(22), WPARAM(24), WPARAM(26)}) {
+        SendMessageA(box.handle, WM_CHAR, code, 1);
+        char text[260];
+        GetWindowTextA(box.handle, text, sizeof(text));
+        EXPECT_STREQ(text, path) << code;
+    }
+    SendMessageA(box.handle, EM_SETSEL, 3, 5);
+    SendMessageA(box.handle, WM_CHAR, 1, 1);
+    DWORD start = 99, end = 99;
+    SendMessageA(box.handle, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(start, 0u);
+    EXPECT_EQ(end, static_cast<DWORD>(std::strlen(path)));
+    EXPECT_EQ(SendMessageA(box.handle, WM_GETDLGCODE, 0, 0), 137);
+    EXPECT_EQ(SendMessageA(box.handle, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(box.handle), 0), 1);
+
+    SendMessageA(box.handle, WM_CHAR, 3, 1); // Ctrl+C: the edit control copies
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    HANDLE data = GetClipboardData(CF_TEXT);
+    ASSERT_NE(data, nullptr);
+    EXPECT_STREQ(static_cast<const char*>(GlobalLock(data)), path);
+    GlobalUnlock(data);
+    CloseClipboard();
+}
+
+namespace {
+std::vector<int> measuredCounts;
+decltype(&GetTextExtentPoint32A) realExtent = nullptr;
+BOOL WINAPI recordingExtent(HDC dc, LPCSTR text, int count, LPSIZE size)
+{
+    measuredCounts.push_back(count);
+    return realExtent(dc, text, count, size);
+}
+BOOL WINAPI failingExtent(HDC, LPCSTR, int, LPSIZE)
+{
+    SetLastError(ERROR_INVALID_HANDLE);
+    return FALSE;
+}
+} // namespace
+
+TEST_F(Toolkit, LabelIsExactlyItsTextInItsFont)
+{
+    RecordingWindow parent;
+    parent.create(popup());
+    HFONT font = CreateFontA(-11, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "Verdana");
+    ImportSwap extent("gdi32.dll", "GetTextExtentPoint32A", reinterpret_cast<void*>(&recordingExtent));
+    realExtent = extent.original<decltype(realExtent)>();
+    measuredCounts.clear();
+
+    Label label, empty;
+    label.contents.setText("Current Processes");
+    label.contents.setFont(font);
+    label.contents.createAt(parent.handle, 20, 73);
+    empty.contents.createAt(parent.handle, 5, 6);
+    EXPECT_EQ(measuredCounts, (std::vector<int>{17, 0}));
+
+    HDC dc = GetDC(parent.handle);
+    HGDIOBJ old = SelectObject(dc, font);
+    SIZE expected;
+    realExtent(dc, "Current Processes", 17, &expected);
+    SelectObject(dc, old);
+    ReleaseDC(parent.handle, dc);
+    RECT rect;
+    GetWindowRect(label.handle, &rect);
+    MapWindowPoints(nullptr, parent.handle, reinterpret_cast<POINT*>(&rect), 2);
+    EXPECT_EQ(rect.left, 20);
+    EXPECT_EQ(rect.top, 73);
+    EXPECT_EQ(rect.right - rect.left, expected.cx);
+    EXPECT_EQ(rect.bottom - rect.top, expected.cy);
+
+    // A new text after creation does not resize.
+    label.contents.setText("x");
+    RECT after;
+    GetWindowRect(label.handle, &after);
+    EXPECT_EQ(after.right - after.left, expected.cx);
+
+    ImportSwap failing("gdi32.dll", "GetTextExtentPoint32A", reinterpret_cast<void*>(&failingExtent));
+    Label broken;
+    EXPECT_THROW(broken.contents.createAt(parent.handle, 0, 0), WindowsError);
+    DeleteObject(font);
+}
+
+namespace {
+HRESULT assocResult = S_OK;
+HRESULT WINAPI fakeAssoc(ASSOCF flags, ASSOCSTR what, LPCSTR assoc, LPCSTR verb, LPSTR out, DWORD* size)
+{
+    EXPECT_EQ(flags, static_cast<ASSOCF>(0));
+    EXPECT_EQ(what, ASSOCSTR_EXECUTABLE);
+    EXPECT_STREQ(assoc, ".html");
+    EXPECT_STREQ(verb, "open");
+    EXPECT_EQ(*size, static_cast<DWORD>(MAX_PATH));
+    if (assocResult != S_OK)
+        return assocResult;
+    std::strcpy(out, "C:\\Program Files\\Browser\\browser.exe");
+    return S_OK;
+}
+
+std::vector<std::string> commandLines;
+BOOL startFails = FALSE;
+BOOL WINAPI fakeCreateProcess(LPCSTR application, LPSTR commandLine, LPSECURITY_ATTRIBUTES, LPSECURITY_ATTRIBUTES,
+                              BOOL inherit, DWORD flags, LPVOID environment, LPCSTR directory,
+                              LPSTARTUPINFOA startup, LPPROCESS_INFORMATION info)
+{
+    EXPECT_EQ(application, nullptr);
+    EXPECT_FALSE(inherit);
+    EXPECT_EQ(flags, 0u);
+    EXPECT_EQ(environment, nullptr);
+    EXPECT_EQ(directory, nullptr);
+    EXPECT_EQ(startup->cb, 68u);
+    if (startFails) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return FALSE;
+    }
+    commandLines.push_back(commandLine);
+    info->hProcess = reinterpret_cast<HANDLE>(0x1110);
+    info->hThread = reinterpret_cast<HANDLE>(0x2220);
+    return TRUE;
+}
+
+std::vector<HANDLE> closed;
+BOOL WINAPI recordingClose(HANDLE handle)
+{
+    closed.push_back(handle);
+    return TRUE;
+}
+} // namespace
+
+TEST_F(Toolkit, LinkReleaseStartsTheBrowserOncePerRelease)
+{
+    RecordingWindow parent;
+    parent.create(popup());
+    LinkLabel link;
+    link.contents.setText("www.tarnwick.example");
+    link.contents.setUrl("http://www.tarnwick.example/a b");
+    link.contents.createAt(parent.handle, 0, 0);
+
+    ImportSwap assoc("shlwapi.dll", "AssocQueryStringA", reinterpret_cast<void*>(&fakeAssoc));
+    ImportSwap start("kernel32.dll", "CreateProcessA", reinterpret_cast<void*>(&fakeCreateProcess));
+    ImportSwap close("kernel32.dll", "CloseHandle", reinterpret_cast<void*>(&recordingClose));
+    commandLines.clear();
+    closed.clear();
+    SendMessageA(link.handle, WM_LBUTTONDOWN, MK_LBUTTON, 0);
+    EXPECT_TRUE(commandLines.empty());
+    SendMessageA(link.handle, WM_LBUTTONUP, 0, 0);
+    SendMessageA(link.handle, WM_LBUTTONUP, 0, 0);
+    rethrowKeptException();
+    EXPECT_EQ(commandLines, (std::vector<std::string>(
+        2, "\"C:\\Program Files\\Browser\\browser.exe\" http://www.tarnwick.example/a b")));
+    EXPECT_EQ(closed.size(), 4u);
+    EXPECT_NE(std::find(closed.begin(), closed.end(), reinterpret_cast<HANDLE>(0x1110)), closed.end());
+    EXPECT_NE(std::find(closed.begin(), closed.end(), reinterpret_cast<HANDLE>(0x2220)), closed.end());
+
+    assocResult = HRESULT_FROM_WIN32(ERROR_NO_ASSOCIATION);
+    SendMessageA(link.handle, WM_LBUTTONUP, 0, 0);
+    try {
+        rethrowKeptException();
+        FAIL() << "no exception";
+    } catch (const WindowsError& error) {
+        EXPECT_EQ(error.code, static_cast<uint32_t>(HRESULT_FROM_WIN32(ERROR_NO_ASSOCIATION)));
+    }
+    assocResult = S_OK;
+    startFails = TRUE;
+    SendMessageA(link.handle, WM_LBUTTONUP, 0, 0);
+    try {
+        rethrowKeptException();
+        FAIL() << "no exception";
+    } catch (const WindowsError& error) {
+        EXPECT_EQ(error.code, static_cast<uint32_t>(ERROR_FILE_NOT_FOUND));
+    }
+    startFails = FALSE;
+}
