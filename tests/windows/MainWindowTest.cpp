@@ -1,0 +1,262 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <psapi.h>
+
+#include <string>
+
+#include "app/MainWindow.h"
+#include "controls/TitleBand.h"
+#include "core/Errors.h"
+#include "support/ImportSwap.h"
+
+using TestSupport::ImportSwap;
+using namespace Windows;
+
+namespace {
+
+// Every process is shown with this process's own modules, read in process.
+BOOL WINAPI ownModules(HANDLE, HMODULE* modules, DWORD size, LPDWORD needed)
+{
+    const HMODULE own[] = {GetModuleHandleA(nullptr), GetModuleHandleA("ntdll.dll"),
+                           GetModuleHandleA("kernel32.dll")};
+    for (DWORD i = 0; i < 3 && (i + 1) * sizeof(HMODULE) <= size; ++i)
+        modules[i] = own[i];
+    *needed = sizeof(own);
+    return TRUE;
+}
+DWORD WINAPI ownName(HANDLE, HMODULE module, LPSTR path, DWORD size) { return GetModuleFileNameA(module, path, size); }
+
+int snapshots = 0;
+decltype(&CreateToolhelp32Snapshot) realSnapshot = nullptr;
+HANDLE WINAPI countingSnapshot(DWORD flags, DWORD id)
+{
+    ++snapshots;
+    return realSnapshot(flags, id);
+}
+
+RECT childRect(HWND parent, HWND child)
+{
+    RECT rect;
+    GetWindowRect(child, &rect);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+std::string windowText(HWND window)
+{
+    char text[1024] = "";
+    GetWindowTextA(window, text, sizeof(text));
+    return text;
+}
+
+struct MainWindowTest : ::testing::Test {
+    void SetUp() override
+    {
+        moduleInstance = GetModuleHandleA(nullptr);
+        realSnapshot = snapshot.original<decltype(realSnapshot)>();
+        main.create(mainWindowParams());
+        ShowWindow(main.handle, SW_SHOW);
+    }
+    ImportSwap enumerate{"psapi.dll", "EnumProcessModules", reinterpret_cast<void*>(&ownModules)};
+    ImportSwap names{"psapi.dll", "GetModuleFileNameExA", reinterpret_cast<void*>(&ownName)};
+    ImportSwap snapshot{"kernel32.dll", "CreateToolhelp32Snapshot", reinterpret_cast<void*>(&countingSnapshot)};
+    MainWindow main;
+    MainWindowContents& c = main.contents;
+};
+
+} // namespace
+
+TEST_F(MainWindowTest, LayoutFontsAndFocus)
+{
+    HWND parent = main.handle;
+    char className[64];
+    GetClassNameA(parent, className, sizeof(className));
+    EXPECT_STREQ(className, "MainWindow");
+    EXPECT_EQ(windowText(parent), "Tarnwick Orrimel");
+    RECT outer;
+    GetWindowRect(parent, &outer);
+    EXPECT_EQ(outer.right - outer.left, 467);
+    EXPECT_EQ(outer.bottom - outer.top, 430);
+
+    struct Expected {
+        HWND window;
+        // width 0: sized to its text; height -h: a list box, which the
+        // platform trims from h to a whole number of rows
+        int x, y, width, height;
+    } expected[] = {
+        {c.titleBand.handle, 0, 25, 467, 32},
+        {c.processesLabel.handle, 20, 73, 0, 0},
+        {c.modulesLabel.handle, 240, 73, 0, 0},
+        {c.pathLabel.handle, 20, 293, 0, 0},
+        {c.refreshHint.handle, 340, 7, 0, 0},
+        {c.copyrightLink.handle, 112, 355, 0, 0},
+        {c.homeLink.handle, 155, 372, 0, 0},
+        {c.processListBox.handle, 20, 90, 200, -200},
+        {c.moduleListBox.handle, 240, 90, 200, -200},
+        {c.pathBox.handle, 20, 310, 420, 32},
+    };
+    for (const Expected& child : expected) {
+        ASSERT_NE(child.window, nullptr);
+        const RECT rect = childRect(parent, child.window);
+        SCOPED_TRACE(windowText(child.window));
+        EXPECT_EQ(rect.left, child.x);
+        EXPECT_EQ(rect.top, child.y);
+        if (child.height < 0) {
+            EXPECT_EQ(rect.right - rect.left, child.width);
+            EXPECT_LE(rect.bottom - rect.top, -child.height);
+            EXPECT_GT(rect.bottom - rect.top, -child.height - 20);
+        } else if (child.width != 0) {
+            EXPECT_EQ(rect.right - rect.left, child.width);
+            EXPECT_EQ(rect.bottom - rect.top, child.height);
+        } else {
+            EXPECT_GT(rect.right - rect.left, 0);
+            EXPECT_GT(rect.bottom - rect.top, 0);
+        }
+    }
+    for (HWND control : {c.processListBox.handle, c.moduleListBox.handle, c.pathBox.handle})
+        EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)), c.listFont.handle);
+    EXPECT_EQ(c.processesLabel.contents.font, c.headingFont.handle);
+    EXPECT_EQ(c.refreshHint.contents.font, c.hintFont.handle);
+    EXPECT_EQ(c.homeLink.contents.font, c.linkFont.handle);
+    EXPECT_EQ(c.homeLink.contents.colour, 0x03AD87u);
+    EXPECT_STREQ(c.homeLink.contents.url.text(), c.homeLink.contents.text.text());
+    EXPECT_EQ(GetFocus(), c.processListBox.handle);
+}
+
+TEST_F(MainWindowTest, SelectionsShowTheirModulesAndPaths)
+{
+    ASSERT_GT(c.processListBox.contents.entries.count, 0u);
+    EXPECT_EQ(SendMessageA(c.processListBox.handle, LB_GETCURSEL, 0, 0), 0);
+    ASSERT_EQ(c.moduleListBox.contents.entries.count, 3u);
+    EXPECT_EQ(windowText(c.pathBox.handle), c.moduleListBox.contents.entries[0]->path.text());
+
+    SendMessageA(c.moduleListBox.handle, LB_SETCURSEL, 2, 0);
+    EXPECT_EQ(SendMessageA(main.handle, WM_COMMAND, MAKEWPARAM(1002, LBN_SELCHANGE),
+                           reinterpret_cast<LPARAM>(c.moduleListBox.handle)), 1);
+    EXPECT_EQ(windowText(c.pathBox.handle), c.moduleListBox.contents.entries[2]->path.text());
+
+    // Other notifications change nothing.
+    SendMessageA(c.moduleListBox.handle, LB_SETCURSEL, 1, 0);
+    SendMessageA(main.handle, WM_COMMAND, MAKEWPARAM(1002, LBN_DBLCLK), 0);
+    SendMessageA(main.handle, WM_COMMAND, MAKEWPARAM(1001, LBN_SETFOCUS), 0);
+    EXPECT_EQ(windowText(c.pathBox.handle), c.moduleListBox.contents.entries[2]->path.text());
+
+    // A reason row empties the path box.
+    c.moduleListBox.contents.fill(0x7FFFFFF0u);
+    SendMessageA(c.moduleListBox.handle, LB_SETCURSEL, 0, 0);
+    SendMessageA(main.handle, WM_COMMAND, MAKEWPARAM(1002, LBN_SELCHANGE), 0);
+    EXPECT_EQ(windowText(c.pathBox.handle), "");
+
+    SendMessageA(main.handle, WM_COMMAND, MAKEWPARAM(1001, LBN_SELCHANGE), 0);
+    EXPECT_EQ(c.moduleListBox.contents.entries.count, 3u);
+    EXPECT_EQ(windowText(c.pathBox.handle), c.moduleListBox.contents.entries[0]->path.text());
+}
+
+TEST_F(MainWindowTest, RefreshWithAnyCodeAndCloseLeavesTheWindows)
+{
+    snapshots = 0;
+    EXPECT_EQ(SendMessageA(main.handle, WM_COMMAND, MAKEWPARAM(40001, 1), 0), 1);
+    EXPECT_EQ(SendMessageA(main.handle, WM_COMMAND, MAKEWPARAM(40001, 7), 0), 1);
+    SendMessageA(main.handle, WM_COMMAND, MAKEWPARAM(1001, LBN_DBLCLK), 0);
+    EXPECT_EQ(snapshots, 2);
+
+    SendMessageA(main.handle, WM_CLOSE, 0, 0);
+    MSG message;
+    ASSERT_TRUE(PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(message.wParam, 0u);
+    EXPECT_TRUE(IsWindow(main.handle));
+    EXPECT_TRUE(IsWindow(c.pathBox.handle));
+}
+
+namespace {
+int pens = 0, bitmaps = 0, memoryDcs = 0, deletedObjects = 0, deletedDcs = 0;
+decltype(&CreatePen) realPen = nullptr;
+decltype(&LoadImageA) realLoadImage = nullptr;
+decltype(&CreateCompatibleDC) realCompatible = nullptr;
+decltype(&DeleteObject) realDeleteObject = nullptr;
+decltype(&DeleteDC) realDeleteDc = nullptr;
+HPEN WINAPI countPen(int style, int width, COLORREF colour) { ++pens; return realPen(style, width, colour); }
+HANDLE WINAPI countImage(HINSTANCE instance, LPCSTR name, UINT type, int cx, int cy, UINT flags)
+{
+    if (type == IMAGE_BITMAP)
+        ++bitmaps;
+    return realLoadImage(instance, name, type, cx, cy, flags);
+}
+HDC WINAPI countDc(HDC dc) { ++memoryDcs; return realCompatible(dc); }
+BOOL WINAPI countDelete(HGDIOBJ object)
+{
+    const BOOL deleted = realDeleteObject(object);
+    deletedObjects += deleted ? 1 : 0;
+    return deleted;
+}
+BOOL WINAPI countDeleteDc(HDC dc) { ++deletedDcs; return realDeleteDc(dc); }
+} // namespace
+
+TEST(TitleBandTest, LinesAndBannerWhereTheyBelongAndNothingLeaks)
+{
+    moduleInstance = GetModuleHandleA(nullptr);
+    MainWindow holder; // any parent with a background will do
+    holder.create(mainWindowParams());
+    ShowWindow(holder.handle, SW_SHOW);
+    TitleBand band;
+    // Narrower than the holder's client area, so every column is on screen.
+    band.contents.createChild(holder.handle, 0, 0, 400, 32);
+    UpdateWindow(band.handle);
+
+    HDC dc = GetDC(band.handle);
+    const COLORREF grey = RGB(204, 204, 204), pale = RGB(255, 255, 204);
+    EXPECT_EQ(GetPixel(dc, 0, 0), grey);
+    EXPECT_EQ(GetPixel(dc, 398, 0), grey);
+    EXPECT_EQ(GetPixel(dc, 399, 0), pale); // a line leaves out its end point
+    EXPECT_EQ(GetPixel(dc, 0, 31), grey);
+    EXPECT_EQ(GetPixel(dc, 399, 31), grey);
+    EXPECT_EQ(GetPixel(dc, 300, 15), pale);
+    int lettering = 0;
+    for (int x = 12; x < 257; ++x)
+        for (int y = 9; y < 24; ++y)
+            lettering += GetPixel(dc, x, y) == RGB(83, 143, 1) ? 1 : 0;
+    EXPECT_GT(lettering, 100);
+    for (int x = 0; x < 258; ++x)
+        EXPECT_EQ(GetPixel(dc, x, 29), pale) << x; // below the banner
+    ReleaseDC(band.handle, dc);
+
+    ImportSwap pen("gdi32.dll", "CreatePen", reinterpret_cast<void*>(&countPen));
+    ImportSwap image("user32.dll", "LoadImageA", reinterpret_cast<void*>(&countImage));
+    ImportSwap compatible("gdi32.dll", "CreateCompatibleDC", reinterpret_cast<void*>(&countDc));
+    ImportSwap deleteObject("gdi32.dll", "DeleteObject", reinterpret_cast<void*>(&countDelete));
+    ImportSwap deleteDc("gdi32.dll", "DeleteDC", reinterpret_cast<void*>(&countDeleteDc));
+    realPen = pen.original<decltype(realPen)>();
+    realLoadImage = image.original<decltype(realLoadImage)>();
+    realCompatible = compatible.original<decltype(realCompatible)>();
+    realDeleteObject = deleteObject.original<decltype(realDeleteObject)>();
+    realDeleteDc = deleteDc.original<decltype(realDeleteDc)>();
+    for (int i = 0; i < 1000; ++i)
+        RedrawWindow(band.handle, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    EXPECT_EQ(pens, 1000);
+    EXPECT_EQ(bitmaps, 1000);
+    EXPECT_EQ(memoryDcs, 1000);
+    EXPECT_EQ(deletedObjects, pens + bitmaps);
+    EXPECT_EQ(deletedDcs, memoryDcs);
+}
+
+// Keeps a complete main window on screen with its messages pumped, so the
+// test script can take a screenshot of it; under this Wine the module reads
+// are served in process, as in the other tests here.
+TEST_F(MainWindowTest, StaysUpForAScreenshot)
+{
+    SendMessageA(main.handle, WM_COMMAND, MAKEWPARAM(40001, 1), 0);
+    SendMessageA(c.moduleListBox.handle, LB_SETCURSEL, 1, 0);
+    SendMessageA(main.handle, WM_COMMAND, MAKEWPARAM(1002, LBN_SELCHANGE), 0);
+    const DWORD until = GetTickCount() + 8000;
+    MSG message;
+    while (GetTickCount() < until) {
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        rethrowKeptException();
+        Sleep(20);
+    }
+    EXPECT_TRUE(IsWindowVisible(main.handle));
+}
