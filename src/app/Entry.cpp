@@ -1,0 +1,26 @@
+#include "Entry.h"
+
+#include "MainWindow.h"
+#include "core/Errors.h"
+#include "resources/ResourceIds.h"
+
+namespace Windows {
+
+int runProgram(HINSTANCE instance, int showCommand)
+{
+    moduleInstance = instance;
+    try {
+        MainWindow mainWindow;
+        mainWindow.create(mainWindowParams());
+        ShowWindow(mainWindow.handle, showCommand);
+        HACCEL accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDA_ACCELERATORS));
+        runMessageLoop({mainWindow.handle, accelerators, mainWindow.handle});
+    } catch (WindowsError& error) {
+        // By now the main window and everything in it are gone.
+        General::String text = error.ErrorText();
+        MessageBoxA(nullptr, text.text(), "Fatal Error", MB_OK);
+    }
+    return 0;
+}
+
+} // namespace Windows

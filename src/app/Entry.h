@@ -1,0 +1,11 @@
+#pragma once
+
+#include <windows.h>
+
+namespace Windows {
+
+// The whole run: build and show the main window, run the loop, tear down,
+// and report a platform failure in the "Fatal Error" box. Returns 0.
+int runProgram(HINSTANCE instance, int showCommand);
+
+} // namespace Windows
