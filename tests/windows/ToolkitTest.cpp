@@ -173,6 +173,7 @@ TEST_F(Toolkit, ExceptionWhileDispatchingComesOutOfTheLoop)
     window.contents.throwOn = WM_USER + 9;
     PostMessageA(window.handle, WM_USER + 9, 0, 0);
     PostMessageA(window.handle, WM_USER + 10, 0, 0);
+    PostQuitMessage(0); // ends the loop, should the exception not
     try {
         runMessageLoop({window.handle, nullptr, window.handle});
         FAIL() << "no exception";
