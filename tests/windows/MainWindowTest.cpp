@@ -3,7 +3,9 @@
 #include <windows.h>
 #include <psapi.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "app/MainWindow.h"
 #include "controls/TitleBand.h"
@@ -259,4 +261,71 @@ TEST_F(MainWindowTest, StaysUpForAScreenshot)
         Sleep(20);
     }
     EXPECT_TRUE(IsWindowVisible(main.handle));
+}
+
+TEST_F(MainWindowTest, TabCyclesTheListsAndThePathBox)
+{
+    HWND order[] = {c.processListBox.handle, c.moduleListBox.handle, c.pathBox.handle};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(GetNextDlgTabItem(main.handle, order[i], FALSE), order[(i + 1) % 3]) << i;
+        EXPECT_EQ(GetNextDlgTabItem(main.handle, order[i], TRUE), order[(i + 2) % 3]) << i;
+    }
+    // Tab as the loop's dialog navigation sees it.
+    SetFocus(c.pathBox.handle);
+    MSG tab = {c.pathBox.handle, WM_KEYDOWN, VK_TAB, 0x000F0001, 0, {0, 0}};
+    EXPECT_TRUE(IsDialogMessageA(main.handle, &tab));
+    EXPECT_EQ(GetFocus(), c.processListBox.handle);
+    // Escape in the path box neither closes nor changes anything.
+    SetWindowTextA(c.pathBox.handle, "C:\\x\\y.dll");
+    MSG escape = {c.pathBox.handle, WM_KEYDOWN, VK_ESCAPE, 0x00010001, 0, {0, 0}};
+    SetFocus(c.pathBox.handle);
+    IsDialogMessageA(main.handle, &escape);
+    MSG message;
+    EXPECT_FALSE(PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE));
+    EXPECT_EQ(windowText(c.pathBox.handle), "C:\\x\\y.dll");
+    EXPECT_TRUE(IsWindow(main.handle));
+}
+
+namespace {
+std::vector<HANDLE> releases; // fonts deleted and windows destroyed, in order
+bool recordingReleases = false;
+decltype(&DeleteObject) realDelete2 = nullptr;
+decltype(&DestroyWindow) realDestroy2 = nullptr;
+BOOL WINAPI recordDelete(HGDIOBJ object)
+{
+    if (recordingReleases && GetObjectType(object) == OBJ_FONT)
+        releases.push_back(object);
+    return realDelete2(object);
+}
+BOOL WINAPI recordDestroy(HWND window)
+{
+    if (recordingReleases)
+        releases.push_back(window);
+    return realDestroy2(window);
+}
+} // namespace
+
+TEST(MainWindowTeardownTest, FontsFirstThenChildrenLastToFirstThenTheWindow)
+{
+    moduleInstance = GetModuleHandleA(nullptr);
+    ImportSwap enumerate("psapi.dll", "EnumProcessModules", reinterpret_cast<void*>(&ownModules));
+    ImportSwap names("psapi.dll", "GetModuleFileNameExA", reinterpret_cast<void*>(&ownName));
+    ImportSwap deletes("gdi32.dll", "DeleteObject", reinterpret_cast<void*>(&recordDelete));
+    ImportSwap destroys("user32.dll", "DestroyWindow", reinterpret_cast<void*>(&recordDestroy));
+    realDelete2 = deletes.original<decltype(realDelete2)>();
+    realDestroy2 = destroys.original<decltype(realDestroy2)>();
+    std::vector<HANDLE> expected;
+    releases.clear();
+    {
+        MainWindow main;
+        main.create(mainWindowParams());
+        MainWindowContents& c = main.contents;
+        expected = {c.linkFont.handle, c.hintFont.handle, c.headingFont.handle, c.listFont.handle,
+                    c.titleBand.handle, c.copyrightLink.handle, c.homeLink.handle, c.refreshHint.handle,
+                    c.pathLabel.handle, c.modulesLabel.handle, c.processesLabel.handle, c.pathBox.handle,
+                    c.moduleListBox.handle, c.processListBox.handle, main.handle};
+        recordingReleases = true;
+    }
+    recordingReleases = false;
+    EXPECT_EQ(releases, expected);
 }
