@@ -36,12 +36,8 @@ void LabelContents::setColour(COLORREF newColour) { colour = newColour; }
 
 void LabelContents::createAt(HWND parent, int x, int y)
 {
-    CreateParams params = {};
-    params.hwndParent = parent;
-    params.y = y;
-    params.x = x;
-    params.style = WS_CHILD | WS_VISIBLE;
-    owner->create(params);
+    // Made with no size; sizeToText gives it the text's.
+    owner->create(childParams(parent, 0, x, y, 0, 0, WS_CHILD | WS_VISIBLE, 0));
     sizeToText(x, y);
 }
 

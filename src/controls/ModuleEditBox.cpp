@@ -36,16 +36,8 @@ LRESULT ModuleEditBoxContents::handleMessage(UINT message, WPARAM wParam, LPARAM
 
 HWND ModuleEditBoxContents::createChild(HWND parent, int id, int x, int y)
 {
-    CreateParams params = {};
-    params.hMenu = reinterpret_cast<HMENU>(static_cast<INT_PTR>(id));
-    params.hwndParent = parent;
-    params.cy = 32;
-    params.cx = 420;
-    params.y = y;
-    params.x = x;
-    params.style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_MULTILINE;
-    params.dwExStyle = WS_EX_CLIENTEDGE;
-    return owner->create(params);
+    return owner->create(childParams(parent, id, x, y, 420, 32,
+                                     WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_MULTILINE, WS_EX_CLIENTEDGE));
 }
 
 } // namespace Windows

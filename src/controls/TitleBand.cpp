@@ -22,14 +22,7 @@ LRESULT TitleBandContents::handleMessage(UINT message, WPARAM, LPARAM)
 
 HWND TitleBandContents::createChild(HWND parent, int x, int y, int width, int height)
 {
-    CreateParams params = {};
-    params.hwndParent = parent;
-    params.cy = height;
-    params.cx = width;
-    params.y = y;
-    params.x = x;
-    params.style = WS_CHILD | WS_VISIBLE;
-    return owner->create(params);
+    return owner->create(childParams(parent, 0, x, y, width, height, WS_CHILD | WS_VISIBLE, 0));
 }
 
 void TitleBandContents::paint()

@@ -28,16 +28,9 @@ void select(HWND listBox, int row) { SendMessageA(listBox, LB_SETCURSEL, static_
 
 HWND createChild(Window& listBox, HWND parent, int id, int x, int y)
 {
-    CreateParams params = {};
-    params.hMenu = reinterpret_cast<HMENU>(static_cast<INT_PTR>(id));
-    params.hwndParent = parent;
-    params.cy = 200;
-    params.cx = 200;
-    params.y = y;
-    params.x = x;
-    params.style = WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | LBS_NOTIFY;
-    params.dwExStyle = WS_EX_CLIENTEDGE;
-    return listBox.create(params);
+    return listBox.create(childParams(parent, id, x, y, 200, 200,
+                                      WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | LBS_NOTIFY,
+                                      WS_EX_CLIENTEDGE));
 }
 
 } // namespace ListRows

@@ -3,6 +3,9 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <utility>
+
+#include "core/OwnerPtr.h"
 
 namespace Windows {
 
@@ -23,6 +26,36 @@ void select(HWND listBox, int row);
 // Creates a list box window of the object's class as the main window lays
 // the lists out: 200 x 200, client edge, notifying its parent.
 HWND createChild(Window& listBox, HWND parent, int id, int x, int y);
+
+// Appends the entry and a row showing rowText(entry) whose item data is the
+// entry's index. A row the control refuses takes no item data (row -1 would
+// mean every row) and its entry is dropped again, so rows and entries still
+// match one to one.
+template <class Entry, class RowText>
+void addEntry(HWND listBox, General::OwnerArray<Entry>& entries, General::OwnerPtr<Entry> entry,
+              RowText rowText)
+{
+    entries.appendRepeated(1, std::move(entry));
+    const uint32_t index = entries.count - 1;
+    const int row = add(listBox, rowText(*entries[index]));
+    if (row < 0) {
+        entries.dropBack(1);
+        return;
+    }
+    setItemData(listBox, row, index);
+}
+
+// The entry of the selected row, or null; item data that indexes no entry
+// selects nothing rather than reading past the array.
+template <class Entry>
+Entry* selectedEntry(HWND listBox, const General::OwnerArray<Entry>& entries)
+{
+    const int row = selected(listBox);
+    if (row == LB_ERR)
+        return nullptr;
+    const uint32_t index = itemData(listBox, row);
+    return index < entries.count ? entries[index].get() : nullptr;
+}
 
 } // namespace ListRows
 } // namespace Windows

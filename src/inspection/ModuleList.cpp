@@ -2,8 +2,6 @@
 
 #include <psapi.h>
 
-#include <utility>
-
 #include "DebugPrivilegeGuard.h"
 #include "FileName.h"
 #include "ListRows.h"
@@ -91,16 +89,8 @@ void ModuleList::fill(uint32_t processId)
 
 void ModuleList::add(const char* path)
 {
-    General::OwnerPtr<ModuleEntry> entry(new ModuleEntry(path));
-    entries.appendRepeated(1, std::move(entry));
-    const uint32_t index = entries.count - 1;
-    const ModuleEntry& added = *entries[index];
-    const int row = ListRows::add(listBox->handle, added.path.text() + added.nameOffset);
-    if (row < 0) {
-        entries.dropBack(1);
-        return;
-    }
-    ListRows::setItemData(listBox->handle, row, index);
+    ListRows::addEntry(listBox->handle, entries, General::OwnerPtr<ModuleEntry>(new ModuleEntry(path)),
+                       [](const ModuleEntry& entry) { return entry.path.text() + entry.nameOffset; });
 }
 
 ModuleEntry* ModuleList::selectedEntry()
@@ -108,11 +98,7 @@ ModuleEntry* ModuleList::selectedEntry()
     // A reason row stands only while there are no entries.
     if (entries.count == 0)
         return nullptr;
-    const int row = ListRows::selected(listBox->handle);
-    if (row == LB_ERR)
-        return nullptr;
-    const uint32_t index = ListRows::itemData(listBox->handle, row);
-    return index < entries.count ? entries[index].get() : nullptr;
+    return ListRows::selectedEntry(listBox->handle, entries);
 }
 
 HWND ModuleList::createChild(HWND parent, int id, int x, int y)

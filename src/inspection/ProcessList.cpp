@@ -1,7 +1,5 @@
 #include "ProcessList.h"
 
-#include <utility>
-
 #include "ListRows.h"
 #include "core/Errors.h"
 #include "core/Handles.h"
@@ -31,27 +29,12 @@ void ProcessList::refill()
 
 void ProcessList::add(const PROCESSENTRY32& record)
 {
-    General::OwnerPtr<ProcessEntry> entry(new ProcessEntry(record.th32ProcessID, record.szExeFile));
-    entries.appendRepeated(1, std::move(entry));
-    const uint32_t index = entries.count - 1;
-    const int row = ListRows::add(listBox->handle, entries[index]->exeName.text());
-    if (row < 0) {
-        // A row the control refused must not take item data (row -1 would
-        // mean every row), nor leave an entry without its row.
-        entries.dropBack(1);
-        return;
-    }
-    ListRows::setItemData(listBox->handle, row, index);
+    ListRows::addEntry(listBox->handle, entries,
+                       General::OwnerPtr<ProcessEntry>(new ProcessEntry(record.th32ProcessID, record.szExeFile)),
+                       [](const ProcessEntry& entry) { return entry.exeName.text(); });
 }
 
-ProcessEntry* ProcessList::selectedEntry()
-{
-    const int row = ListRows::selected(listBox->handle);
-    if (row == LB_ERR)
-        return nullptr;
-    const uint32_t index = ListRows::itemData(listBox->handle, row);
-    return index < entries.count ? entries[index].get() : nullptr;
-}
+ProcessEntry* ProcessList::selectedEntry() { return ListRows::selectedEntry(listBox->handle, entries); }
 
 HWND ProcessList::createChild(HWND parent, int id, int x, int y)
 {

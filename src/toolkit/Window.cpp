@@ -28,6 +28,21 @@ HWND Window::setFocus()
     return previous;
 }
 
+CreateParams childParams(HWND parent, int id, int x, int y, int width, int height, LONG style,
+                         DWORD exStyle)
+{
+    CreateParams params = {};
+    params.hMenu = reinterpret_cast<HMENU>(static_cast<INT_PTR>(id));
+    params.hwndParent = parent;
+    params.cy = height;
+    params.cx = width;
+    params.y = y;
+    params.x = x;
+    params.style = style;
+    params.dwExStyle = exStyle;
+    return params;
+}
+
 void keepException()
 {
     if (!keptException)

@@ -39,6 +39,11 @@ public:
     HWND handle;
 };
 
+// The creation record of a child window with no text; create supplies the
+// creation data, instance and class.
+CreateParams childParams(HWND parent, int id, int x, int y, int width, int height, LONG style,
+                         DWORD exStyle);
+
 // The module instance handle, stored by the entry before anything else.
 extern HINSTANCE moduleInstance;
 
