@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <shlwapi.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -144,4 +146,212 @@ TEST_F(EntryTest, FailingGetMessageIsRaisedNotTakenForAMessage)
     ImportSwap get("user32.dll", "GetMessageA", reinterpret_cast<void*>(&failingGetMessage));
     EXPECT_EQ(Windows::runProgram(GetModuleHandleA(nullptr), SW_SHOWNORMAL), 0);
     expectOneFatalBox(ERROR_INVALID_WINDOW_HANDLE);
+}
+
+namespace {
+
+// Each raise site of the running program, driven once by an injected failure.
+void* original = nullptr;
+int calls = 0;
+HWND mainWindow = nullptr;
+std::string moduleRowSeen;
+
+template <class F>
+F real() { return reinterpret_cast<F>(original); }
+
+BOOL WINAPI noClassInfo(HINSTANCE, LPCSTR, LPWNDCLASSEXA)
+{
+    SetLastError(ERROR_CLASS_DOES_NOT_EXIST);
+    return FALSE;
+}
+ATOM WINAPI secondRegistrationFails(const WNDCLASSEXA* record)
+{
+    if (++calls == 2) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return 0;
+    }
+    return real<decltype(&RegisterClassExA)>()(record);
+}
+HWND WINAPI fourthWindowFails(DWORD ex, LPCSTR cls, LPCSTR name, DWORD style, int x, int y, int w, int h,
+                              HWND parent, HMENU menu, HINSTANCE instance, LPVOID param)
+{
+    if (++calls == 4) {
+        SetLastError(ERROR_OUTOFMEMORY);
+        return nullptr;
+    }
+    return real<decltype(&CreateWindowExA)>()(ex, cls, name, style, x, y, w, h, parent, menu, instance, param);
+}
+HWND WINAPI noFocus(HWND)
+{
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return nullptr;
+}
+BOOL WINAPI noExtent(HDC, LPCSTR, int, LPSIZE)
+{
+    SetLastError(ERROR_INVALID_HANDLE);
+    return FALSE;
+}
+HANDLE WINAPI openFailsOddly(DWORD, BOOL, DWORD)
+{
+    SetLastError(ERROR_NOT_ENOUGH_QUOTA);
+    return nullptr;
+}
+HANDLE WINAPI openDenied(DWORD, BOOL, DWORD)
+{
+    SetLastError(ERROR_ACCESS_DENIED);
+    return nullptr;
+}
+BOOL WINAPI noToken(HANDLE, DWORD, PHANDLE)
+{
+    SetLastError(ERROR_NO_TOKEN);
+    return FALSE;
+}
+const HRESULT noAssociation = HRESULT_FROM_WIN32(ERROR_NO_ASSOCIATION);
+HRESULT WINAPI unassociated(ASSOCF, ASSOCSTR, LPCSTR, LPCSTR, LPSTR, LPDWORD)
+{
+    SetLastError(ERROR_SUCCESS); // the result itself must be what is shown
+    return noAssociation;
+}
+HRESULT WINAPI missingBrowser(ASSOCF, ASSOCSTR, LPCSTR, LPCSTR, LPSTR program, LPDWORD size)
+{
+    const char path[] = "C:\\windows\\no-such-browser.exe";
+    lstrcpynA(program, path, *size);
+    *size = sizeof(path);
+    return S_OK;
+}
+
+void clickHomeLink()
+{
+    HWND link = FindWindowExA(mainWindow, nullptr, "LinkLabel", nullptr);
+    PostMessageA(link, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+    PostMessageA(link, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+}
+void readModuleRowAndClose()
+{
+    HWND list = FindWindowExA(mainWindow, nullptr, "ModuleListBox", nullptr);
+    char text[256] = "";
+    if (SendMessageA(list, LB_GETCOUNT, 0, 0) > 0)
+        SendMessageA(list, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(text));
+    moduleRowSeen = text;
+    PostMessageA(mainWindow, WM_CLOSE, 0, 0);
+}
+
+struct RaiseSite {
+    const char* name;
+    const char* module;
+    const char* function;
+    void* replacement;
+    const char* module2; // a second import to replace, or null
+    const char* function2;
+    void* replacement2;
+    void (*whenRunning)(); // drives the site from inside the loop
+    DWORD code;            // the box's code; with none, the run must end without a box
+    bool box;
+};
+
+void CALLBACK closeLate(HWND, UINT, UINT_PTR, DWORD) { PostMessageA(mainWindow, WM_CLOSE, 0, 0); }
+
+void (*whenRunning)() = nullptr;
+BOOL WINAPI firstMessageDrives(LPMSG message, HWND window, UINT first, UINT last)
+{
+    if (mainWindow == nullptr) {
+        mainWindow = FindWindowA("MainWindow", nullptr);
+        // Should the site not end the run, it still ends, and the test fails.
+        SetTimer(nullptr, 0, 15000, &closeLate);
+        if (whenRunning != nullptr)
+            whenRunning();
+    }
+    return realGetMessage(message, window, first, last);
+}
+
+struct RaiseSiteTest : EntryTest, ::testing::WithParamInterface<RaiseSite> {};
+
+const RaiseSite raiseSites[] = {
+    {"SuperclassInfo", "user32.dll", "GetClassInfoExA", reinterpret_cast<void*>(&noClassInfo), nullptr,
+     nullptr, nullptr, nullptr, ERROR_CLASS_DOES_NOT_EXIST, true},
+    {"ClassRegistration", "user32.dll", "RegisterClassExA", reinterpret_cast<void*>(&secondRegistrationFails),
+     nullptr, nullptr, nullptr, nullptr, ERROR_NOT_ENOUGH_MEMORY, true},
+    {"ChildCreation", "user32.dll", "CreateWindowExA", reinterpret_cast<void*>(&fourthWindowFails), nullptr,
+     nullptr, nullptr, nullptr, ERROR_OUTOFMEMORY, true},
+    {"Focus", "user32.dll", "SetFocus", reinterpret_cast<void*>(&noFocus), nullptr, nullptr, nullptr, nullptr,
+     ERROR_INVALID_WINDOW_HANDLE, true},
+    {"LabelExtent", "gdi32.dll", "GetTextExtentPoint32A", reinterpret_cast<void*>(&noExtent), nullptr, nullptr,
+     nullptr, nullptr, ERROR_INVALID_HANDLE, true},
+    {"OpenProcessOtherCode", "kernel32.dll", "OpenProcess", reinterpret_cast<void*>(&openFailsOddly), nullptr,
+     nullptr, nullptr, nullptr, ERROR_NOT_ENOUGH_QUOTA, true},
+    {"LinkAssociation", "shlwapi.dll", "AssocQueryStringA", reinterpret_cast<void*>(&unassociated), nullptr,
+     nullptr, nullptr, &clickHomeLink, static_cast<DWORD>(noAssociation), true},
+    {"LinkStart", "shlwapi.dll", "AssocQueryStringA", reinterpret_cast<void*>(&missingBrowser), nullptr, nullptr,
+     nullptr, &clickHomeLink, ERROR_FILE_NOT_FOUND, true},
+    {"PrivilegeDiscarded", "kernel32.dll", "OpenProcess", reinterpret_cast<void*>(&openDenied), "advapi32.dll",
+     "OpenProcessToken", reinterpret_cast<void*>(&noToken), &readModuleRowAndClose, 0, false},
+};
+
+} // namespace
+
+TEST_P(RaiseSiteTest, EndsInTheReportOrIsDiscarded)
+{
+    const RaiseSite& site = GetParam();
+    calls = 0;
+    mainWindow = nullptr;
+    moduleRowSeen.clear();
+    whenRunning = site.whenRunning;
+    ImportSwap injected(site.module, site.function, site.replacement);
+    original = injected.original<void*>();
+    std::unique_ptr<ImportSwap> second;
+    if (site.module2 != nullptr)
+        second.reset(new ImportSwap(site.module2, site.function2, site.replacement2));
+    ImportSwap get("user32.dll", "GetMessageA", reinterpret_cast<void*>(&firstMessageDrives));
+    realGetMessage = get.original<decltype(realGetMessage)>();
+
+    EXPECT_EQ(Windows::runProgram(GetModuleHandleA(nullptr), SW_SHOWNORMAL), 0);
+    if (site.box) {
+        expectOneFatalBox(site.code);
+    } else {
+        EXPECT_TRUE(boxes.empty());
+        EXPECT_EQ(moduleRowSeen, "Access Denied");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Sites, RaiseSiteTest, ::testing::ValuesIn(raiseSites),
+                         [](const ::testing::TestParamInfo<RaiseSite>& info) { return info.param.name; });
+
+// The class brushes are made before the entry runs: a refusal there ends the
+// program as an uncaught exception, with no box and no window.
+TEST(StartupTest, RefusedBrushEndsTheProgramUncaughtWithoutABox)
+{
+    char own[MAX_PATH];
+    GetModuleFileNameA(nullptr, own, MAX_PATH);
+    std::string command = own;
+    command = "\"" + command.substr(0, command.rfind('\\') + 1) + "brush_failure.exe\"";
+    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+    HANDLE readEnd, writeEnd;
+    ASSERT_TRUE(CreatePipe(&readEnd, &writeEnd, &inherit, 0));
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdError = writeEnd;
+    startup.hStdOutput = writeEnd;
+    PROCESS_INFORMATION started = {};
+    ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                               &started)) << GetLastError();
+    CloseHandle(writeEnd);
+    std::string output;
+    char chunk[512];
+    DWORD read = 0;
+    while (ReadFile(readEnd, chunk, sizeof(chunk), &read, nullptr) && read > 0)
+        output.append(chunk, read);
+    CloseHandle(readEnd);
+    DWORD exitCode = 0;
+    WaitForSingleObject(started.hProcess, 60000);
+    GetExitCodeProcess(started.hProcess, &exitCode);
+    CloseHandle(started.hThread);
+    CloseHandle(started.hProcess);
+
+    EXPECT_NE(output.find("brush refused"), std::string::npos) << output;
+    EXPECT_NE(output.find("Windows::WindowsError"), std::string::npos) << output;
+    EXPECT_EQ(output.find("box shown"), std::string::npos) << output;
+    EXPECT_EQ(output.find("entry ran"), std::string::npos) << output;
+    EXPECT_EQ(exitCode, 3u) << output; // the runtime's abort
 }
