@@ -15,4 +15,12 @@ CharacterAction filterCharacter(uint32_t code)
     }
 }
 
+CharacterAction filterKeyDown(uint32_t virtualKey, bool shift)
+{
+    const uint32_t insertKey = 0x2D, deleteKey = 0x2E;
+    if (virtualKey == deleteKey || (virtualKey == insertKey && shift))
+        return CharacterAction::Drop;
+    return CharacterAction::PassOn;
+}
+
 } // namespace General

@@ -29,6 +29,11 @@ LRESULT ModuleEditBoxContents::handleMessage(UINT message, WPARAM wParam, LPARAM
             return 1;
         }
         return 1;
+    case WM_KEYDOWN:
+        return General::filterKeyDown(static_cast<uint32_t>(wParam), GetKeyState(VK_SHIFT) < 0) ==
+                       General::CharacterAction::Drop
+                   ? 1
+                   : 0;
     default:
         return 0;
     }

@@ -1,5 +1,6 @@
 // The yardstick for start-up: a Win32 program that registers a class,
-// creates and shows one empty window and runs its loop until closed.
+// creates and shows one empty window and runs its loop until closed. Given
+// "hidden" it shows nothing: a process that takes no focus from anyone.
 #include <windows.h>
 
 namespace {
@@ -13,7 +14,7 @@ LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 }
 } // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show)
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int show)
 {
     WNDCLASSEXA record = {};
     record.cbSize = sizeof(record);
@@ -27,7 +28,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show)
                                   nullptr, nullptr, instance, nullptr);
     if (window == nullptr)
         return 1;
-    ShowWindow(window, show);
+    if (lstrcmpA(commandLine, "hidden") != 0)
+        ShowWindow(window, show);
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
         TranslateMessage(&message);

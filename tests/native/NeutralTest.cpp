@@ -48,6 +48,18 @@ TEST(CharacterFilterTest, OnlySelectAllCopyAndTabGetThrough)
         EXPECT_EQ(filterCharacter(code), CharacterAction::Drop) << code;
 }
 
+TEST(CharacterFilterTest, KeysThatWouldEditAreDroppedAndTheRestPass)
+{
+    const uint32_t insert = 0x2D, del = 0x2E, left = 0x25, home = 0x24, end = 0x23, a = 0x41;
+    EXPECT_EQ(General::filterKeyDown(del, false), CharacterAction::Drop);
+    EXPECT_EQ(General::filterKeyDown(del, true), CharacterAction::Drop); // cut
+    EXPECT_EQ(General::filterKeyDown(insert, true), CharacterAction::Drop); // paste
+    EXPECT_EQ(General::filterKeyDown(insert, false), CharacterAction::PassOn); // Ctrl+Insert copies
+    for (uint32_t key : {left, home, end, a})
+        for (bool shift : {false, true})
+            EXPECT_EQ(General::filterKeyDown(key, shift), CharacterAction::PassOn) << key << shift;
+}
+
 TEST(CommandLineTest, QuotesTheProgramAndNotTheUrl)
 {
     General::String line = General::browserCommandLine(

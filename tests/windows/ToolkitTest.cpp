@@ -218,6 +218,30 @@ TEST_F(Toolkit, PathBoxCanBeSelectedAndCopiedButNotChanged)
         GetWindowTextA(box.handle, text, sizeof(text));
         EXPECT_STREQ(text, path) << code;
     }
+    // Keys the edit control acts on at key-down: Delete, Shift+Delete (cut),
+    // Shift+Insert (paste), with the whole text selected as Tab leaves it.
+    BYTE keyboard[256];
+    GetKeyboardState(keyboard);
+    for (bool shift : {false, true}) {
+        keyboard[VK_SHIFT] = shift ? 0x80 : 0;
+        SetKeyboardState(keyboard);
+        for (WPARAM key : {WPARAM(VK_DELETE), WPARAM(VK_INSERT)}) {
+            SendMessageA(box.handle, EM_SETSEL, 0, -1);
+            SendMessageA(box.handle, WM_KEYDOWN, key, 1);
+            char text[260];
+            GetWindowTextA(box.handle, text, sizeof(text));
+            EXPECT_STREQ(text, path) << key << " shift " << shift;
+        }
+    }
+    keyboard[VK_SHIFT] = 0;
+    SetKeyboardState(keyboard);
+    // Moving the caret still works: key-downs other than those pass on.
+    SendMessageA(box.handle, EM_SETSEL, 0, 0);
+    SendMessageA(box.handle, WM_KEYDOWN, VK_END, 1);
+    DWORD caret = 0;
+    SendMessageA(box.handle, EM_GETSEL, reinterpret_cast<WPARAM>(&caret), 0);
+    EXPECT_EQ(caret, static_cast<DWORD>(std::strlen(path)));
+
     SendMessageA(box.handle, EM_SETSEL, 3, 5);
     SendMessageA(box.handle, WM_CHAR, 1, 1);
     DWORD start = 99, end = 99;
