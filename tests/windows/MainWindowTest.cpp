@@ -4,6 +4,7 @@
 #include <psapi.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "controls/TitleBand.h"
 #include "core/Errors.h"
 #include "support/ImportSwap.h"
+#include "toolkit/WindowClass.h"
 
 using TestSupport::ImportSwap;
 using namespace Windows;
@@ -242,6 +244,91 @@ TEST(TitleBandTest, LinesAndBannerWhereTheyBelongAndNothingLeaks)
     EXPECT_EQ(deletedDcs, memoryDcs);
 }
 
+namespace {
+
+// A plain window of the main window's background holding one of each of the
+// toolkit's drawn controls, for a picture of them alone.
+class ShowcaseWindow;
+struct ShowcaseContents {
+    explicit ShowcaseContents(ShowcaseWindow*) {}
+    LRESULT handleMessage(UINT, WPARAM, LPARAM) { return 0; }
+};
+class ShowcaseWindow : public Window {
+public:
+    ShowcaseWindow() : contents(this) {}
+    HWND create(const CreateParams& params) override { return WindowClass<ShowcaseWindow>::create(*this, params); }
+    ShowcaseContents contents;
+    static const ClassAttributes attributes;
+};
+const ClassAttributes ShowcaseWindow::attributes = {"ShowcaseWindow", nullptr, CS_HREDRAW | CS_VREDRAW, nullptr,
+                                                    &mainWindowBrush, false};
+
+// Messages pumped for as long as TARNWICK_HOLD_MS says (none by default),
+// so that the test script can take a screenshot meanwhile.
+void holdOnScreen()
+{
+    char hold[16] = "";
+    GetEnvironmentVariableA("TARNWICK_HOLD_MS", hold, sizeof(hold));
+    const DWORD until = GetTickCount() + std::strtoul(hold, nullptr, 10);
+    MSG message;
+    do {
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        rethrowKeptException();
+        Sleep(20);
+    } while (GetTickCount() < until);
+}
+
+} // namespace
+
+TEST(ToolkitShowcaseTest, BandLabelAndLinkStayUpForAScreenshot)
+{
+    moduleInstance = GetModuleHandleA(nullptr);
+    ShowcaseWindow window;
+    CreateParams params = {};
+    params.cx = 400;
+    params.cy = 110;
+    params.style = static_cast<LONG>(WS_POPUP | WS_VISIBLE);
+    window.create(params);
+    HFONT bold = CreateFontA(-11, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "Verdana");
+    HFONT underlined = CreateFontA(-10, 0, 0, 0, FW_NORMAL, 0, 1, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "Verdana");
+    TitleBand band;
+    band.contents.createChild(window.handle, 0, 10, 400, 32);
+    Label label;
+    label.contents.setText("Current Processes");
+    label.contents.setFont(bold);
+    label.contents.createAt(window.handle, 20, 58);
+    LinkLabel link;
+    link.contents.setText("http://www.tarnwick.example/");
+    link.contents.setUrl("http://www.tarnwick.example/");
+    link.contents.setFont(underlined);
+    link.contents.setColour(0x03AD87);
+    link.contents.createAt(window.handle, 20, 82);
+    UpdateWindow(window.handle);
+    holdOnScreen();
+
+    HDC dc = GetDC(window.handle);
+    EXPECT_EQ(GetPixel(dc, 5, 10), RGB(204, 204, 204));  // the band's upper line
+    EXPECT_EQ(GetPixel(dc, 5, 41), RGB(204, 204, 204));  // and its lower one
+    EXPECT_EQ(GetPixel(dc, 300, 25), RGB(255, 255, 204)); // the pale band
+    EXPECT_EQ(GetPixel(dc, 390, 100), RGB(231, 253, 153)); // the window's own background
+    int ink = 0, green = 0;
+    for (int x = 20; x < 200; ++x) {
+        for (int y = 58; y < 74; ++y)
+            ink += GetPixel(dc, x, y) == RGB(0, 0, 0) ? 1 : 0;
+        for (int y = 82; y < 98; ++y)
+            green += GetPixel(dc, x, y) == RGB(135, 173, 3) ? 1 : 0;
+    }
+    ReleaseDC(window.handle, dc);
+    EXPECT_GT(ink, 50);   // the label's black text
+    EXPECT_GT(green, 50); // the link's olive text and underline
+    DestroyWindow(window.handle);
+    DeleteObject(bold);
+    DeleteObject(underlined);
+}
+
 // Keeps a complete main window on screen with its messages pumped, so the
 // test script can take a screenshot of it; under this Wine the module reads
 // are served in process, as in the other tests here.
@@ -250,16 +337,7 @@ TEST_F(MainWindowTest, StaysUpForAScreenshot)
     SendMessageA(main.handle, WM_COMMAND, MAKEWPARAM(40001, 1), 0);
     SendMessageA(c.moduleListBox.handle, LB_SETCURSEL, 1, 0);
     SendMessageA(main.handle, WM_COMMAND, MAKEWPARAM(1002, LBN_SELCHANGE), 0);
-    const DWORD until = GetTickCount() + 8000;
-    MSG message;
-    while (GetTickCount() < until) {
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-        rethrowKeptException();
-        Sleep(20);
-    }
+    holdOnScreen();
     EXPECT_TRUE(IsWindowVisible(main.handle));
 }
 
