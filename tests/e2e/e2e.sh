@@ -85,20 +85,24 @@ keys() {
     xdotool key --delay 50 "$@"
 }
 
-# Ends the copy with Alt+F4 and checks that it exits with code 0.
-close_program() {
-    keys alt+F4
+# Waits up to ten seconds for the copy to end, then checks its exit code 0.
+expect_exit() {
     local i
     for i in $(seq 1 40); do
         kill -0 "$program" 2>/dev/null || break
         sleep 0.25
     done
     if kill -0 "$program" 2>/dev/null; then
-        fail "still running after Alt+F4"
+        fail "still running after $1"
         return
     fi
     wait "$program"
-    expect_eq "exit code" "$?" 0
+    expect_eq "exit code after $1" "$?" 0
+}
+
+close_program() {
+    keys alt+F4
+    expect_exit Alt+F4
 }
 
 # Row i of the process list selected: its modules listed, the executable
@@ -152,16 +156,7 @@ closebutton)
     # right end of the caption.
     import -window root -crop 467x430+0+0 "$screenshot" && echo "screenshot: $screenshot"
     xdotool mousemove 453 11 click 1
-    for _ in $(seq 1 40); do
-        kill -0 "$program" 2>/dev/null || break
-        sleep 0.25
-    done
-    if kill -0 "$program" 2>/dev/null; then
-        fail "still running after a click on the close button"
-    else
-        wait "$program"
-        expect_eq "exit code" "$?" 0
-    fi
+    expect_exit "a click on the close button"
     ;;
 processes)
     start_program
