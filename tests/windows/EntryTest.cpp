@@ -4,6 +4,7 @@
 #include <shlwapi.h>
 
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -248,6 +249,9 @@ struct RaiseSite {
     DWORD code;            // the box's code; with none, the run must end without a box
     bool box;
 };
+
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const RaiseSite& site, std::ostream* out) { *out << site.name; }
 
 void CALLBACK closeLate(HWND, UINT, UINT_PTR, DWORD) { PostMessageA(mainWindow, WM_CLOSE, 0, 0); }
 
