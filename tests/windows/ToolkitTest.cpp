@@ -90,14 +90,30 @@ BOOL WINAPI countingDestroy(HWND window)
     return realDestroy(window);
 }
 
+std::vector<UINT> passedOn; // what the window procedure handed to the base procedure
+decltype(&CallWindowProcA) realCallWindowProc = nullptr;
+LRESULT WINAPI recordingCallWindowProc(WNDPROC proc, HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    passedOn.push_back(message);
+    return realCallWindowProc(proc, window, message, wParam, lParam);
+}
+
 } // namespace
 
 TEST_F(Toolkit, MessageSequenceBindingAndRouting)
 {
     RecordingWindow window;
-    window.create(popup());
+    {
+        ImportSwap base("user32.dll", "CallWindowProcA", reinterpret_cast<void*>(&recordingCallWindowProc));
+        realCallWindowProc = base.original<decltype(realCallWindowProc)>();
+        window.create(popup());
+    }
     ASSERT_NE(window.handle, nullptr);
-    // WM_GETMINMAXINFO comes before WM_NCCREATE and finds no object.
+    // WM_GETMINMAXINFO comes before WM_NCCREATE, finds no object and goes to
+    // the base procedure; the handler's first message is WM_NCCREATE.
+    ASSERT_GE(passedOn.size(), 2u);
+    EXPECT_EQ(passedOn[0], static_cast<UINT>(WM_GETMINMAXINFO));
+    EXPECT_EQ(passedOn[1], static_cast<UINT>(WM_NCCREATE));
     ASSERT_FALSE(window.contents.seen.empty());
     EXPECT_EQ(window.contents.seen[0], static_cast<UINT>(WM_NCCREATE));
     EXPECT_NE(std::find(window.contents.seen.begin(), window.contents.seen.end(), WM_CREATE),
