@@ -4,6 +4,7 @@
 
 #include "Window.h"
 #include "core/Errors.h"
+#include "resources/ResourceIds.h"
 
 namespace Windows {
 
@@ -15,7 +16,7 @@ struct ClassAttributes {
     UINT style;
     const char* cursor;      // a system cursor id, or null
     HBRUSH const* background; // one of the class brushes, or null
-    bool icons;              // icon group 109, large and small
+    bool icons;              // the program's icon group, large and small
 };
 
 // Registration, creation, binding and routing, the same for every class.
@@ -56,6 +57,7 @@ public:
             return CallWindowProcA(baseProc, window, message, wParam, lParam);
 
         LRESULT result = 0;
+        bool raised = false;
         try {
             if (message == WM_COMMAND)
                 result = routeCommand(*object, wParam, 0) ? 1 : 0;
@@ -65,12 +67,12 @@ public:
             // An exception must not unwind through the system's frames: keep
             // it for the caller of the platform call, and fail creation.
             keepException();
-            if (message == WM_NCDESTROY)
-                object->handle = nullptr;
-            return message == WM_CREATE ? -1 : 0;
+            raised = true;
         }
         if (message == WM_NCDESTROY)
             object->handle = nullptr;
+        if (raised)
+            return message == WM_CREATE ? -1 : 0;
         if (result != 0)
             return result;
         return CallWindowProcA(baseProc, window, message, wParam, lParam);
@@ -104,9 +106,9 @@ private:
                 record.hbrBackground = *attributes.background;
             if (attributes.icons) {
                 record.hIcon = static_cast<HICON>(
-                    LoadImageA(moduleInstance, MAKEINTRESOURCEA(109), IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR));
+                    LoadImageA(moduleInstance, MAKEINTRESOURCEA(IDI_PROGRAM), IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR));
                 record.hIconSm = static_cast<HICON>(
-                    LoadImageA(moduleInstance, MAKEINTRESOURCEA(109), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
+                    LoadImageA(moduleInstance, MAKEINTRESOURCEA(IDI_PROGRAM), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
             }
         }
         baseProc = record.lpfnWndProc;

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "InProcessModules.h"
+#include "support/InProcessModules.h"
 #include "app/MainWindow.h"
 #include "support/ImportSwap.h"
 

@@ -2,7 +2,7 @@
 // start-up timing where Wine cannot read another process's memory.
 #include <windows.h>
 
-#include "InProcessModules.h"
+#include "support/InProcessModules.h"
 #include "app/Entry.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show)

@@ -12,6 +12,8 @@
 #include "app/MainWindow.h"
 #include "core/Errors.h"
 #include "support/ImportSwap.h"
+#include "support/InProcessModules.h"
+#include "support/SiblingPath.h"
 
 using TestSupport::ImportSwap;
 
@@ -60,17 +62,6 @@ HANDLE WINAPI secondSnapshotFails(DWORD flags, DWORD id)
     return realSnapshot(flags, id);
 }
 
-// Every process is shown with this process's own modules, read in process.
-BOOL WINAPI ownModules(HANDLE, HMODULE* modules, DWORD size, LPDWORD needed)
-{
-    if (size >= sizeof(HMODULE))
-        modules[0] = GetModuleHandleA(nullptr);
-    *needed = sizeof(HMODULE);
-    return TRUE;
-}
-
-DWORD WINAPI ownName(HANDLE, HMODULE module, LPSTR path, DWORD size) { return GetModuleFileNameA(module, path, size); }
-
 decltype(&GetMessageA) realGetMessage = nullptr;
 bool refreshPosted = false;
 BOOL WINAPI postF5First(LPMSG message, HWND window, UINT first, UINT last)
@@ -100,8 +91,8 @@ struct EntryTest : ::testing::Test {
         refreshPosted = false;
     }
     ImportSwap box{"user32.dll", "MessageBoxA", reinterpret_cast<void*>(&recordingMessageBox)};
-    ImportSwap modules{"psapi.dll", "EnumProcessModules", reinterpret_cast<void*>(&ownModules)};
-    ImportSwap names{"psapi.dll", "GetModuleFileNameExA", reinterpret_cast<void*>(&ownName)};
+    // Every process is shown with this process's own modules, read in process.
+    TestSupport::InProcessModules modules;
 };
 
 void expectOneFatalBox(DWORD code)
@@ -324,10 +315,7 @@ INSTANTIATE_TEST_SUITE_P(Sites, RaiseSiteTest, ::testing::ValuesIn(raiseSites),
 // program as an uncaught exception, with no box and no window.
 TEST(StartupTest, RefusedBrushEndsTheProgramUncaughtWithoutABox)
 {
-    char own[MAX_PATH];
-    GetModuleFileNameA(nullptr, own, MAX_PATH);
-    std::string command = own;
-    command = "\"" + command.substr(0, command.rfind('\\') + 1) + "brush_failure.exe\"";
+    std::string command = "\"" + TestSupport::siblingPath("brush_failure.exe") + "\"";
     SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
     HANDLE readEnd, writeEnd;
     ASSERT_TRUE(CreatePipe(&readEnd, &writeEnd, &inherit, 0));

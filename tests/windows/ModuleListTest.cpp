@@ -14,6 +14,7 @@
 #include "inspection/DebugPrivilegeGuard.h"
 #include "inspection/ModuleList.h"
 #include "support/ImportSwap.h"
+#include "support/SiblingPath.h"
 
 using TestSupport::ImportSwap;
 using TestSupport::PlainListBox;
@@ -240,8 +241,7 @@ TEST(RealModuleListTest, SecondRealProcessListsItsOwnExecutable)
     RealLists real;
     PlainListBox& box = real.box;
     ModuleList& list = real.list;
-    std::string helper = ownPath();
-    helper = helper.substr(0, helper.rfind('\\') + 1) + "waiting_helper.exe";
+    const std::string helper = TestSupport::siblingPath("waiting_helper.exe");
     const std::string readyName = "tarnwick-ready-" + std::to_string(GetCurrentProcessId());
     const std::string finishName = "tarnwick-finish-" + std::to_string(GetCurrentProcessId());
     HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, readyName.c_str());

@@ -8,6 +8,7 @@
 
 #include "app/MainWindow.h"
 #include "support/ImportSwap.h"
+#include "support/SiblingPath.h"
 
 using TestSupport::ImportSwap;
 using namespace Windows;
@@ -98,13 +99,9 @@ testing::AssertionResult wellFormed(MainWindowContents& c, std::string* shape = 
 }
 
 struct StartedProcess {
-    explicit StartedProcess(const std::string& exeName, const std::string& arguments)
+    StartedProcess(const char* exeName, const std::string& arguments)
     {
-        char own[MAX_PATH];
-        GetModuleFileNameA(nullptr, own, MAX_PATH);
-        std::string path = own;
-        path = path.substr(0, path.rfind('\\') + 1) + exeName;
-        std::string command = "\"" + path + "\" " + arguments;
+        std::string command = "\"" + TestSupport::siblingPath(exeName) + "\" " + arguments;
         STARTUPINFOA startup = {};
         startup.cb = sizeof(startup);
         started = CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,

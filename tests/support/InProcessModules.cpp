@@ -2,7 +2,7 @@
 
 #include <winternl.h>
 
-#include "support/ImportSwap.h"
+#include "ImportSwap.h"
 
 namespace TestSupport {
 
