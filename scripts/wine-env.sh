@@ -1,24 +1,40 @@
-# Sourced by the scripts: a private Wine prefix and a private X display.
-# Nothing here touches ~/.wine or a display the scripts did not start.
+# Sourced by the scripts: a private Wine prefix for each build and a private
+# X display. Nothing here touches ~/.wine or a display the scripts did not
+# start. Call use_arch before anything runs in Wine, and only after
+# scripts/bootstrap, which may change how 32-bit code runs.
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD=$ROOT/build
-export WINEPREFIX=$BUILD/wineprefix
-export WINEARCH=win32
 export WINEDEBUG=-all
-# No Mono or Gecko installer dialogs while the prefix is made.
+# No Mono or Gecko installer dialogs while a prefix is made.
 export WINEDLLOVERRIDES="mscoree,mshtml=d;winemenubuilder.exe=d"
-# A native 64-bit server serves the 32-bit clients faster than an emulated one.
-[ -x /usr/lib/wine/wineserver64 ] && export WINESERVER=/usr/lib/wine/wineserver64
-# On a kernel without 32-bit support Wine runs under qemu's user-mode
-# emulation, where the server cannot read a client's memory; the tests that
-# need that read are left out there, saying why.
-if grep -qs 'qemu-i386' /proc/sys/fs/binfmt_misc/qemu-i386 2>/dev/null \
-   && grep -qs '^enabled' /proc/sys/fs/binfmt_misc/qemu-i386; then
-    export TARNWICK_EMULATED_I386=1
-fi
-WINESERVER_CMD=${WINESERVER:-wineserver}
+# A native 64-bit server serves both prefixes, and 32-bit clients faster
+# than an emulated one would.
+export WINESERVER=/usr/lib/wine/wineserver64
 XVFB_PID=
+
+# Chooses the build whose programs run from here on: x86 (32-bit, in a
+# win32 prefix) or x64 (64-bit, in a win64 prefix under wine64). Sets WINE,
+# the loader, and TARNWICK_EMULATED_I386 when 32-bit code runs under qemu's
+# user-mode emulation, where the Wine server cannot read a client's memory.
+use_arch() {
+    case $1 in
+    x86) export WINEARCH=win32 WINELOADER=/usr/lib/wine/wine ;;
+    x64) export WINEARCH=win64 WINELOADER=/usr/lib/wine/wine64 ;;
+    *) echo "wine-env: no architecture '$1' (x86 or x64)" >&2; return 2 ;;
+    esac
+    export TARNWICK_ARCH=$1
+    export WINEPREFIX=$BUILD/$1/wineprefix
+    WINE=$WINELOADER
+    # An enabled qemu entry takes 32-bit ELF files before the kernel does.
+    if grep -qs '^enabled' /proc/sys/fs/binfmt_misc/qemu-i386; then
+        export TARNWICK_EMULATED_I386=1
+    else
+        unset TARNWICK_EMULATED_I386
+    fi
+}
+
+wine() { "$WINE" "$@"; }
 
 start_display() {
     local fifo
@@ -45,18 +61,18 @@ prepare_prefix() {
     if [ ! -f "$WINEPREFIX/.complete" ]; then
         echo "wine: creating the prefix $WINEPREFIX"
         rm -rf "$WINEPREFIX"
-        mkdir -p "$BUILD"
+        mkdir -p "$(dirname "$WINEPREFIX")"
         wine wineboot --init >/dev/null 2>&1
-        "$WINESERVER_CMD" -w
+        "$WINESERVER" -w
         touch "$WINEPREFIX/.complete"
     fi
-    "$WINESERVER_CMD" -p >/dev/null 2>&1 </dev/null
+    "$WINESERVER" -p >/dev/null 2>&1 </dev/null
     # The first process of a session starts the prefix's services; let that
     # happen once here rather than inside a timed test.
-    timeout 180 wine cmd /c exit >/dev/null 2>&1 </dev/null || true
+    timeout 180 "$WINE" cmd /c exit >/dev/null 2>&1 </dev/null || true
 }
 
 stop_wine() {
-    "$WINESERVER_CMD" -k >/dev/null 2>&1 || true
-    "$WINESERVER_CMD" -w >/dev/null 2>&1 || true
+    "$WINESERVER" -k >/dev/null 2>&1 || true
+    "$WINESERVER" -w >/dev/null 2>&1 || true
 }

@@ -5,6 +5,7 @@
 #include "DebugPrivilegeGuard.h"
 #include "FileName.h"
 #include "ListRows.h"
+#include "ModuleHandles.h"
 #include "core/Errors.h"
 #include "core/Handles.h"
 #include "toolkit/Window.h"
@@ -58,14 +59,14 @@ void ModuleList::fill(uint32_t processId)
     DWORD size = sizeof(fixed);
     DWORD needed = 0;
     General::Array<HMODULE> larger;
-    bool listed = EnumProcessModules(process.handle, modules, size, &needed) != 0;
+    bool listed = enumerateModules(process.handle, modules, size, &needed) != 0;
     // More modules than the block holds: enumerate again into one that fits
     // them all, as many times as the process keeps loading more.
     while (listed && needed > size) {
         larger.reallocate(needed / sizeof(HMODULE) + 16);
         modules = larger.items;
         size = larger.capacity * sizeof(HMODULE);
-        listed = EnumProcessModules(process.handle, modules, size, &needed) != 0;
+        listed = enumerateModules(process.handle, modules, size, &needed) != 0;
     }
     if (!listed) {
         process.close();

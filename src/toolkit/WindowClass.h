@@ -48,10 +48,10 @@ public:
         Object* object;
         if (message == WM_NCCREATE) {
             object = static_cast<Object*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-            SetWindowLongA(window, GWL_USERDATA, reinterpret_cast<LONG>(object));
+            SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(object));
             object->handle = window;
         } else {
-            object = reinterpret_cast<Object*>(GetWindowLongA(window, GWL_USERDATA));
+            object = reinterpret_cast<Object*>(GetWindowLongPtrA(window, GWLP_USERDATA));
         }
         if (object == nullptr)
             return CallWindowProcA(baseProc, window, message, wParam, lParam);

@@ -16,8 +16,11 @@
 
 #include "support/InProcessModules.h"
 #include "app/MainWindow.h"
+#include "inspection/ModuleHandles.h"
+#include "support/EnumerationSwap.h"
 #include "support/ImportSwap.h"
 
+using TestSupport::EnumerationSwap;
 using TestSupport::ImportSwap;
 using namespace Windows;
 
@@ -97,7 +100,7 @@ void bareRefresh()
         return;
     HMODULE modules[1024];
     DWORD needed = 0;
-    if (EnumProcessModules(process, modules, sizeof(modules), &needed)) {
+    if (Windows::enumerateModules(process, modules, sizeof(modules), &needed)) {
         char path[MAX_PATH];
         for (DWORD i = 0; i < needed / sizeof(HMODULE) && i < 1024; ++i)
             GetModuleFileNameExA(process, modules[i], path, MAX_PATH);
@@ -298,7 +301,7 @@ struct SizedLists {
     ImportSwap first{"kernel32.dll", "Process32First", reinterpret_cast<void*>(&firstProcess)};
     ImportSwap next{"kernel32.dll", "Process32Next", reinterpret_cast<void*>(&nextProcess)};
     ImportSwap open{"kernel32.dll", "OpenProcess", reinterpret_cast<void*>(&ownProcess)};
-    ImportSwap enumerate{"psapi.dll", "EnumProcessModules", reinterpret_cast<void*>(&sizedModules)};
+    EnumerationSwap enumerate{&sizedModules};
     ImportSwap names{"psapi.dll", "GetModuleFileNameExA", reinterpret_cast<void*>(&sizedPath)};
     SizedLists() { realOpenProcess = open.original<decltype(realOpenProcess)>(); }
 };

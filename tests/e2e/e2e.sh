@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
 # End-to-end cases against the shipped executable under Wine: real key
 # presses and clicks through the X server (xdotool), the window read from
-# outside by e2e_probe.exe. One case a run:
-#   e2e.sh <case> <program.exe> <folder of the probe and helpers> <screenshot.png>
+# outside by e2e_probe.exe. One case a run, in the prefix of the build
+# (x86 or x64) that made the program:
+#   e2e.sh <case> <arch> <program.exe> <folder of the probe and helpers> <screenshot.png>
 set -uo pipefail
 case_name=$1
-exe=$2
-tools=$3
-screenshot=$4
+exe=$3
+tools=$4
+screenshot=$5
 source "$(dirname "$0")/../../scripts/wine-env.sh"
+use_arch "$2" || exit 2
 
 failures=0
 fail() {
@@ -58,7 +60,7 @@ settle() {
 start_program() {
     local before after i
     before=$(probe windows | sed -n 's/^ids: //p')
-    wine "$exe" >/dev/null 2>&1 &
+    "$WINE" "$exe" >/dev/null 2>&1 &
     program=$!
     programs+=("$program")
     winpid=
@@ -135,23 +137,42 @@ window)
 closebutton)
     # With no window manager nothing draws a caption; in a Wine desktop of
     # its own, Wine draws the frame itself, close button and all. Only this
-    # program's runs go there, and only while this case runs.
-    desktop_key='HKCU\Software\Wine\AppDefaults\TarnwickOrrimel.exe'
-    wine reg add "$desktop_key\Explorer" /v Desktop /d e2e /f >/dev/null 2>&1
+    # program's runs go there, and the probe's, to find its window; only
+    # while this case runs.
+    app_defaults='HKCU\Software\Wine\AppDefaults'
+    for app in TarnwickOrrimel.exe e2e_probe.exe; do
+        wine reg add "$app_defaults\\$app\Explorer" /v Desktop /d e2e /f >/dev/null 2>&1
+    done
     wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v e2e /d 640x480 /f >/dev/null 2>&1
-    forget_desktop() { wine reg delete "$desktop_key" /f >/dev/null 2>&1; }
+    forget_desktop() {
+        for app in TarnwickOrrimel.exe e2e_probe.exe; do
+            wine reg delete "$app_defaults\\$app" /f >/dev/null 2>&1
+        done
+    }
     trap 'forget_desktop; cleanup' EXIT
-    wine "$exe" >/dev/null 2>&1 &
+    "$WINE" "$exe" >/dev/null 2>&1 &
     program=$!
     programs+=("$program")
     desktop=
-    for _ in $(seq 1 40); do
+    for _ in $(seq 1 120); do
         desktop=$(xdotool search --name '^e2e - Wine desktop$' 2>/dev/null | head -1)
         [ -n "$desktop" ] && break
         sleep 0.25
     done
     [ -n "$desktop" ] || fail "no desktop window"
-    sleep 3 # the lists fill and paint
+    # Only a program that is up, its lists filled, and still running counts
+    # as ended by the click.
+    winpid=
+    for _ in $(seq 1 40); do
+        winpid=$(probe windows | sed -n 's/^ids: //p')
+        [ -n "$winpid" ] && break
+        sleep 0.25
+    done
+    [ -n "$winpid" ] || fail "no main window in the desktop"
+    settle '[ -n "$(field modules)" ] && [ -n "$(field path)" ]' || fail "lists not filled"
+    sleep 1 # the lists paint
+    kill -0 "$program" 2>/dev/null || fail "the program ended before the click"
+    expect_eq "main windows before the click" "$(probe windows | sed -n 's/^windows: //p')" 1
     # The window stands at the desktop's origin, its close button at the
     # right end of the caption.
     import -window root -crop 467x430+0+0 "$screenshot" && echo "screenshot: $screenshot"
@@ -165,7 +186,7 @@ processes)
     read_state
     shown=$(field processes | tr '|' '\n' | sort)
     # winedbg lists every process; it and its launcher are new since.
-    listed=$(winedbg --command "info process" 2>/dev/null | tr -d '\r' | sed -n "s/^.*'\(.*\)'\s*$/\1/p" \
+    listed=$(wine winedbg --command "info process" 2>/dev/null | tr -d '\r' | sed -n "s/^.*'\(.*\)'\s*$/\1/p" \
         | grep -v -x -e winedbg.exe -e start.exe -e e2e_probe.exe -e conhost.exe | sort)
     missing=$(comm -13 <(echo "$shown") <(echo "$listed"))
     extra=$(comm -23 <(echo "$shown") <(echo "$listed"))
@@ -205,7 +226,7 @@ refresh)
         control=$(sed -n "$((tabs + 1))p" <<<$'ProcessListBox\nModuleListBox\nModuleEditBox')
         for _ in $(seq 1 "$tabs"); do keys Tab; done
         settle "[ \"\$(field focus)\" = $control ]" || fail "focus not in $control"
-        wine "$tools/minimal_window.exe" hidden >/dev/null 2>&1 &
+        "$WINE" "$tools/minimal_window.exe" hidden >/dev/null 2>&1 &
         helper=$!
         sleep 2
         keys F5

@@ -2,6 +2,7 @@
 
 #include <winternl.h>
 
+#include "EnumerationSwap.h"
 #include "ImportSwap.h"
 
 namespace TestSupport {
@@ -34,7 +35,7 @@ DWORD WINAPI loadedPath(HANDLE, HMODULE module, LPSTR path, DWORD size)
 } // namespace
 
 struct InProcessModules::Swaps {
-    ImportSwap enumerate{"psapi.dll", "EnumProcessModules", reinterpret_cast<void*>(&loadedModules)};
+    EnumerationSwap enumerate{&loadedModules};
     ImportSwap name{"psapi.dll", "GetModuleFileNameExA", reinterpret_cast<void*>(&loadedPath)};
 };
 

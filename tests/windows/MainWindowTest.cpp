@@ -11,9 +11,11 @@
 #include "app/MainWindow.h"
 #include "controls/TitleBand.h"
 #include "core/Errors.h"
+#include "support/EnumerationSwap.h"
 #include "support/ImportSwap.h"
 #include "toolkit/WindowClass.h"
 
+using TestSupport::EnumerationSwap;
 using TestSupport::ImportSwap;
 using namespace Windows;
 
@@ -62,7 +64,7 @@ struct MainWindowTest : ::testing::Test {
         main.create(mainWindowParams());
         ShowWindow(main.handle, SW_SHOW);
     }
-    ImportSwap enumerate{"psapi.dll", "EnumProcessModules", reinterpret_cast<void*>(&ownModules)};
+    EnumerationSwap enumerate{&ownModules};
     ImportSwap names{"psapi.dll", "GetModuleFileNameExA", reinterpret_cast<void*>(&ownName)};
     ImportSwap snapshot{"kernel32.dll", "CreateToolhelp32Snapshot", reinterpret_cast<void*>(&countingSnapshot)};
     MainWindow main;
@@ -338,7 +340,13 @@ TEST_F(MainWindowTest, StaysUpForAScreenshot)
     SendMessageA(c.moduleListBox.handle, LB_SETCURSEL, 1, 0);
     SendMessageA(main.handle, WM_COMMAND, MAKEWPARAM(1002, LBN_SELCHANGE), 0);
     holdOnScreen();
+    // What the picture is of: the window, the second module selected, and
+    // its path in the box.
     EXPECT_TRUE(IsWindowVisible(main.handle));
+    const ModuleEntry* module = c.moduleListBox.contents.selectedEntry();
+    ASSERT_NE(module, nullptr);
+    EXPECT_EQ(module, c.moduleListBox.contents.entries[1].get());
+    EXPECT_EQ(windowText(c.pathBox.handle), module->path.text());
 }
 
 TEST_F(MainWindowTest, TabCyclesTheListsAndThePathBox)
@@ -386,7 +394,7 @@ BOOL WINAPI recordDestroy(HWND window)
 TEST(MainWindowTeardownTest, FontsFirstThenChildrenLastToFirstThenTheWindow)
 {
     moduleInstance = GetModuleHandleA(nullptr);
-    ImportSwap enumerate("psapi.dll", "EnumProcessModules", reinterpret_cast<void*>(&ownModules));
+    EnumerationSwap enumerate(&ownModules);
     ImportSwap names("psapi.dll", "GetModuleFileNameExA", reinterpret_cast<void*>(&ownName));
     ImportSwap deletes("gdi32.dll", "DeleteObject", reinterpret_cast<void*>(&recordDelete));
     ImportSwap destroys("user32.dll", "DestroyWindow", reinterpret_cast<void*>(&recordDestroy));

@@ -13,9 +13,12 @@
 #include "core/Errors.h"
 #include "inspection/DebugPrivilegeGuard.h"
 #include "inspection/ModuleList.h"
+#include "support/EnumerationSwap.h"
 #include "support/ImportSwap.h"
+#include "support/Processes.h"
 #include "support/SiblingPath.h"
 
+using TestSupport::EnumerationSwap;
 using TestSupport::ImportSwap;
 using TestSupport::PlainListBox;
 using Windows::ModuleList;
@@ -173,7 +176,7 @@ struct ModuleListTest : ::testing::Test {
     PlainListBox box;
     ModuleList list{&box};
     Watched watched;
-    ImportSwap enumerate{"psapi.dll", "EnumProcessModules", reinterpret_cast<void*>(&inProcessEnum)};
+    EnumerationSwap enumerate{&inProcessEnum};
     ImportSwap names{"psapi.dll", "GetModuleFileNameExA", reinterpret_cast<void*>(&inProcessName)};
 };
 
@@ -211,6 +214,9 @@ TEST_F(ModuleListTest, ListsFileNamesWithTheirFullPaths)
     EXPECT_EQ(box.selection(), 0);
     expectRowsFollowEntries(box, list);
     EXPECT_EQ(list.selectedEntry(), list.entries[0].get());
+    // The 64-bit build asks for every view of the process; the 32-bit build's
+    // plain call takes no filter.
+    EXPECT_EQ(EnumerationSwap::lastFilter, sizeof(void*) == 8 ? DWORD(LIST_MODULES_ALL) : DWORD(-1));
     SendMessageA(box.handle, LB_SETCURSEL, 2, 0);
     EXPECT_EQ(lower(list.selectedEntry()->path.text()).substr(list.selectedEntry()->nameOffset), "kernel32.dll");
     EXPECT_EQ(ledger.opened, 1);
@@ -236,39 +242,49 @@ TEST(RealModuleListTest, OwnProcessListsItsExecutableThenNtdll)
     EXPECT_EQ(tokensOpened, 0);
 }
 
+namespace {
+// Lists the modules of a live waiting_helper started from the given path,
+// while it waits for the test.
+void listWaitingHelper(ModuleList& list, const std::string& helper)
+{
+    TestSupport::NamedEvent ready("ready"), finish("finish");
+    TestSupport::StartedProcess started(helper, ready.name + " " + finish.name);
+    ASSERT_TRUE(started.started) << GetLastError();
+    ASSERT_EQ(WaitForSingleObject(ready.handle, 60000), WAIT_OBJECT_0);
+    list.fill(started.info.dwProcessId);
+    SetEvent(finish.handle);
+}
+} // namespace
+
 TEST(RealModuleListTest, SecondRealProcessListsItsOwnExecutable)
 {
     RealLists real;
-    PlainListBox& box = real.box;
-    ModuleList& list = real.list;
     const std::string helper = TestSupport::siblingPath("waiting_helper.exe");
-    const std::string readyName = "tarnwick-ready-" + std::to_string(GetCurrentProcessId());
-    const std::string finishName = "tarnwick-finish-" + std::to_string(GetCurrentProcessId());
-    HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, readyName.c_str());
-    HANDLE finish = CreateEventA(nullptr, TRUE, FALSE, finishName.c_str());
-    std::string command = "\"" + helper + "\" " + readyName + " " + finishName;
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION started = {};
-    ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                               &startup, &started)) << GetLastError();
-    ASSERT_EQ(WaitForSingleObject(ready, 60000), WAIT_OBJECT_0);
-
-    list.fill(started.dwProcessId);
-    SetEvent(finish);
-    WaitForSingleObject(started.hProcess, 60000);
-    realCloseHandle(started.hProcess);
-    realCloseHandle(started.hThread);
-    realCloseHandle(ready);
-    realCloseHandle(finish);
-
-    ASSERT_GE(list.entries.count, 2u);
-    ASSERT_GE(box.rows().size(), 2u);
-    EXPECT_EQ(lower(list.entries[0]->path.text()), lower(helper));
-    EXPECT_EQ(lower(box.rows()[0]), "waiting_helper.exe");
-    EXPECT_EQ(lower(box.rows()[1]), "ntdll.dll");
-    expectRowsFollowEntries(box, list);
+    listWaitingHelper(real.list, helper);
+    ASSERT_GE(real.list.entries.count, 2u);
+    ASSERT_GE(real.box.rows().size(), 2u);
+    EXPECT_EQ(lower(real.list.entries[0]->path.text()), lower(helper));
+    EXPECT_EQ(lower(real.box.rows()[0]), "waiting_helper.exe");
+    EXPECT_EQ(lower(real.box.rows()[1]), "ntdll.dll");
+    expectRowsFollowEntries(real.box, real.list);
 }
+
+#ifdef TARNWICK_HELPER32
+// The 64-bit build lists a 32-bit process with its own 32-bit DLLs.
+TEST(Wow64ModuleListTest, ThirtyTwoBitProcessListsItsOwnDlls)
+{
+    RealLists real;
+    listWaitingHelper(real.list, TARNWICK_HELPER32);
+    std::vector<std::string> paths;
+    for (uint32_t i = 0; i < real.list.entries.count; ++i)
+        paths.push_back(lower(real.list.entries[i]->path.text()));
+    ASSERT_GE(paths.size(), 3u);
+    EXPECT_EQ(paths[0], lower(TARNWICK_HELPER32));
+    EXPECT_NE(std::find(paths.begin(), paths.end(), "c:\\windows\\syswow64\\kernel32.dll"), paths.end())
+        << "no 32-bit kernel32 among " << paths.size() << " modules";
+    expectRowsFollowEntries(real.box, real.list);
+}
+#endif
 
 TEST_F(ModuleListTest, VanishedProcessIsUnavailableWithoutThePrivilegeStep)
 {
@@ -446,7 +462,7 @@ DWORD WINAPI unterminatedName(HANDLE, HMODULE, LPSTR path, DWORD size)
 
 TEST_F(ModuleListTest, FailedEnumerationIsUnavailableAndClosesTheProcess)
 {
-    ImportSwap failing("psapi.dll", "EnumProcessModules", reinterpret_cast<void*>(&failingEnum));
+    EnumerationSwap failing(&failingEnum);
     list.fill(GetCurrentProcessId());
     EXPECT_EQ(box.rows(), (std::vector<std::string>{"Process Unavailable"}));
     EXPECT_EQ(ledger.opened, 1);
@@ -471,7 +487,7 @@ TEST_F(ModuleListTest, UnreadablePathIsLeftOutAndLaterRowsFollowTheirEntries)
 
 TEST_F(ModuleListTest, MoreThanTheFixedBlockListsEveryModule)
 {
-    ImportSwap many("psapi.dll", "EnumProcessModules", reinterpret_cast<void*>(&manyEnum));
+    EnumerationSwap many(&manyEnum);
     ImportSwap numbered("psapi.dll", "GetModuleFileNameExA", reinterpret_cast<void*>(&numberedName));
     enumSizes.clear();
     list.fill(GetCurrentProcessId());

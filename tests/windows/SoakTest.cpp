@@ -7,10 +7,15 @@
 #include <string>
 
 #include "app/MainWindow.h"
+#include "support/EnumerationSwap.h"
 #include "support/ImportSwap.h"
+#include "support/Processes.h"
 #include "support/SiblingPath.h"
 
+using TestSupport::EnumerationSwap;
 using TestSupport::ImportSwap;
+using TestSupport::NamedEvent;
+using TestSupport::StartedProcess;
 using namespace Windows;
 
 namespace {
@@ -98,38 +103,6 @@ testing::AssertionResult wellFormed(MainWindowContents& c, std::string* shape = 
     return testing::AssertionSuccess();
 }
 
-struct StartedProcess {
-    StartedProcess(const char* exeName, const std::string& arguments)
-    {
-        std::string command = "\"" + TestSupport::siblingPath(exeName) + "\" " + arguments;
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof(startup);
-        started = CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                                 &info) != 0;
-    }
-    ~StartedProcess()
-    {
-        if (started) {
-            WaitForSingleObject(info.hProcess, 30000);
-            CloseHandle(info.hThread);
-            CloseHandle(info.hProcess);
-        }
-    }
-    bool started;
-    PROCESS_INFORMATION info = {};
-};
-
-struct Event {
-    explicit Event(const std::string& kind)
-        : name("tarnwick-" + kind + "-" + std::to_string(GetCurrentProcessId())),
-          handle(CreateEventA(nullptr, TRUE, FALSE, name.c_str()))
-    {
-    }
-    ~Event() { CloseHandle(handle); }
-    std::string name;
-    HANDLE handle;
-};
-
 struct SoakTest : ::testing::Test {
     void SetUp() override
     {
@@ -145,7 +118,7 @@ struct SoakTest : ::testing::Test {
         SendMessageA(main.handle, WM_COMMAND, MAKEWPARAM(1001, LBN_SELCHANGE),
                      reinterpret_cast<LPARAM>(c.processListBox.handle));
     }
-    ImportSwap enumerate{"psapi.dll", "EnumProcessModules", reinterpret_cast<void*>(&liveModules)};
+    EnumerationSwap enumerate{&liveModules};
     ImportSwap names{"psapi.dll", "GetModuleFileNameExA", reinterpret_cast<void*>(&livePath)};
     MainWindow main;
     MainWindowContents& c = main.contents;
@@ -229,8 +202,8 @@ TEST_F(SoakTest, ThousandRefreshesAndRepaintsGiveBackEverything)
     realBeginPaint = swaps[10].original<decltype(realBeginPaint)>();
     realEndPaint = swaps[11].original<decltype(realEndPaint)>();
 
-    DWORD handlesBefore = 0, handlesAfter = 0;
-    ASSERT_TRUE(GetProcessHandleCount(GetCurrentProcess(), &handlesBefore));
+    const long handlesBefore = TestSupport::ownHandleCount();
+    ASSERT_GT(handlesBefore, 0);
     int paintedBands = 0;
     for (int i = 0; i < 1000; ++i) {
         refresh();
@@ -239,7 +212,7 @@ TEST_F(SoakTest, ThousandRefreshesAndRepaintsGiveBackEverything)
         RedrawWindow(main.handle, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
         paintedBands += gdiMade - before == 3 ? 1 : 0; // the band's pen, memory DC and banner
     }
-    ASSERT_TRUE(GetProcessHandleCount(GetCurrentProcess(), &handlesAfter));
+    const long handlesAfter = TestSupport::ownHandleCount();
 
     // Every refresh took a snapshot and opened the selected process.
     EXPECT_GE(handlesMade, 2000);
@@ -254,8 +227,8 @@ TEST_F(SoakTest, ThousandRefreshesAndRepaintsGiveBackEverything)
 
 TEST_F(SoakTest, ProcessesComingAndGoingNeverBreakTheLists)
 {
-    Event stop("churn-stop");
-    StartedProcess churn("churn_helper.exe", stop.name);
+    NamedEvent stop("churn-stop");
+    StartedProcess churn(TestSupport::siblingPath("churn_helper.exe"), stop.name);
     ASSERT_TRUE(churn.started) << GetLastError();
 
     std::set<DWORD> childrenSeen;
@@ -295,8 +268,8 @@ TEST_F(SoakTest, ProcessesComingAndGoingNeverBreakTheLists)
 
 TEST_F(SoakTest, ProcessExitingWhileReadGivesAShorterListThenUnavailable)
 {
-    Event ready("dying-ready"), finish("dying-finish");
-    StartedProcess helper("waiting_helper.exe", ready.name + " " + finish.name);
+    NamedEvent ready("dying-ready"), finish("dying-finish");
+    StartedProcess helper(TestSupport::siblingPath("waiting_helper.exe"), ready.name + " " + finish.name);
     ASSERT_TRUE(helper.started) << GetLastError();
     ASSERT_EQ(WaitForSingleObject(ready.handle, 60000), WAIT_OBJECT_0);
 

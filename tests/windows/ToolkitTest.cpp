@@ -359,7 +359,7 @@ BOOL WINAPI fakeCreateProcess(LPCSTR application, LPSTR commandLine, LPSECURITY_
     EXPECT_EQ(flags, 0u);
     EXPECT_EQ(environment, nullptr);
     EXPECT_EQ(directory, nullptr);
-    EXPECT_EQ(startup->cb, 68u);
+    EXPECT_EQ(startup->cb, sizeof(STARTUPINFOA));
     if (startFails) {
         SetLastError(ERROR_FILE_NOT_FOUND);
         return FALSE;
@@ -399,9 +399,10 @@ TEST_F(Toolkit, LinkReleaseStartsTheBrowserOncePerRelease)
     rethrowKeptException();
     EXPECT_EQ(commandLines, (std::vector<std::string>(
         2, "\"C:\\Program Files\\Browser\\browser.exe\" http://www.tarnwick.example/a b")));
-    EXPECT_EQ(closed.size(), 4u);
-    EXPECT_NE(std::find(closed.begin(), closed.end(), reinterpret_cast<HANDLE>(0x1110)), closed.end());
-    EXPECT_NE(std::find(closed.begin(), closed.end(), reinterpret_cast<HANDLE>(0x2220)), closed.end());
+    // Each start's process and thread handles closed once; the runtime may
+    // close handles of its own meanwhile.
+    EXPECT_EQ(std::count(closed.begin(), closed.end(), reinterpret_cast<HANDLE>(0x1110)), 2);
+    EXPECT_EQ(std::count(closed.begin(), closed.end(), reinterpret_cast<HANDLE>(0x2220)), 2);
 
     assocResult = HRESULT_FROM_WIN32(ERROR_NO_ASSOCIATION);
     SendMessageA(link.handle, WM_LBUTTONUP, 0, 0);

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <windows.h>
+
+#include "ImportSwap.h"
+
+namespace TestSupport {
+
+using EnumerateModules = BOOL(WINAPI*)(HANDLE process, HMODULE* modules, DWORD size, LPDWORD needed);
+
+// For its lifetime, the program's module enumeration calls a replacement of
+// EnumProcessModules' form. The 32-bit build imports that function itself;
+// the 64-bit build imports EnumProcessModulesEx, whose entry then goes to an
+// adapter that notes the filter asked for and hands the rest on.
+class EnumerationSwap {
+public:
+    explicit EnumerationSwap(EnumerateModules replacement);
+    EnumerationSwap(const EnumerationSwap&) = delete;
+    EnumerationSwap& operator=(const EnumerationSwap&) = delete;
+    ~EnumerationSwap();
+
+    // The import this build's program enumerates modules with.
+    static const char* const importName;
+    // The filter of the last call through EnumProcessModulesEx, or -1 when
+    // none came that way since the swap began.
+    static DWORD lastFilter;
+
+private:
+    EnumerateModules previous;
+    ImportSwap swap;
+};
+
+} // namespace TestSupport
