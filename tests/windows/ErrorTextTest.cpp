@@ -40,8 +40,9 @@ TEST(ErrorTextTest, KnownCodeGivesTheSystemTextWithItsLineBreak)
     General::String text = WindowsError(ERROR_FILE_NOT_FOUND).ErrorText();
     EXPECT_EQ(std::string(text.text()), expected);
     EXPECT_EQ(text.count, expected.size() + 1);
-    ASSERT_GE(expected.size(), 2u);
-    EXPECT_EQ(expected.substr(expected.size() - 2), "\r\n");
+    const std::string shown = text.text();
+    ASSERT_GE(shown.size(), 2u);
+    EXPECT_EQ(shown.substr(shown.size() - 2), "\r\n");
 }
 
 TEST(ErrorTextTest, UnknownCodeGivesUnknownError)

@@ -70,10 +70,21 @@ HANDLE WINAPI scriptedOpenProcess(DWORD access, BOOL inherit, DWORD id)
     return process;
 }
 
+const HANDLE neverOpened = reinterpret_cast<HANDLE>(0xBAD); // left by a failed open
+
+// A successful close leaves the last error as it was; this one changes it, so
+// that a code read after a close is told from one read before.
+const DWORD afterClose = 0xC105Eu;
 BOOL WINAPI trackingCloseHandle(HANDLE handle)
 {
+    EXPECT_NE(handle, neverOpened) << "closed what a failed OpenProcessToken left in its out-handle";
+    if (handle == neverOpened)
+        return TRUE;
     ledger.open.erase(handle);
-    return realCloseHandle(handle);
+    const BOOL closed = realCloseHandle(handle);
+    if (closed)
+        SetLastError(afterClose);
+    return closed;
 }
 
 int tokenStep = 0; // which step of enabling fails: 1 open, 2 lookup, 3 adjust, 4 nothing changed
@@ -83,7 +94,7 @@ BOOL WINAPI scriptedOpenProcessToken(HANDLE process, DWORD access, HANDLE* token
 {
     EXPECT_EQ(access, static_cast<DWORD>(TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY));
     if (tokenStep == 1) {
-        *token = reinterpret_cast<HANDLE>(0xBAD); // must never be closed
+        *token = neverOpened;
         SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
     }
@@ -104,6 +115,7 @@ BOOL WINAPI failingLookup(LPCSTR, LPCSTR name, PLUID)
 struct AdjustCall {
     TOKEN_PRIVILEGES newState;
     bool hasPrevious;
+    TOKEN_PRIVILEGES handedBack; // the previous state this call reported
 };
 std::vector<AdjustCall> adjustCalls;
 
@@ -112,7 +124,7 @@ BOOL WINAPI recordingAdjust(HANDLE token, BOOL disableAll, PTOKEN_PRIVILEGES new
 {
     EXPECT_FALSE(disableAll);
     EXPECT_EQ(length, sizeof(TOKEN_PRIVILEGES));
-    adjustCalls.push_back({*newState, previous != nullptr});
+    adjustCalls.push_back({*newState, previous != nullptr, {}});
     if (previous != nullptr && tokenStep == 3) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
@@ -129,6 +141,8 @@ BOOL WINAPI recordingAdjust(HANDLE token, BOOL disableAll, PTOKEN_PRIVILEGES new
         previous->Privileges[0] = newState->Privileges[0];
         previous->Privileges[0].Attributes = 0;
     }
+    if (previous != nullptr && result)
+        adjustCalls.back().handedBack = *previous;
     return result;
 }
 
@@ -337,10 +351,17 @@ TEST_F(ModuleListTest, DeniedThenGrantedListsAndRestoresBeforeReturning)
     LUID debug;
     ASSERT_TRUE(LookupPrivilegeValueA(nullptr, "SeDebugPrivilege", &debug));
     EXPECT_EQ(adjustCalls[0].newState.Privileges[0].Luid.LowPart, debug.LowPart);
+    EXPECT_EQ(adjustCalls[0].newState.Privileges[0].Luid.HighPart, debug.HighPart);
     // The restore hands back exactly what enabling replaced.
     EXPECT_FALSE(adjustCalls[1].hasPrevious);
-    EXPECT_EQ(adjustCalls[1].newState.PrivilegeCount, 1u);
-    EXPECT_EQ(adjustCalls[1].newState.Privileges[0].Attributes, 0u);
+    const TOKEN_PRIVILEGES& replaced = adjustCalls[0].handedBack;
+    const TOKEN_PRIVILEGES& restored = adjustCalls[1].newState;
+    ASSERT_EQ(replaced.PrivilegeCount, 1u);
+    EXPECT_EQ(restored.PrivilegeCount, 1u);
+    EXPECT_EQ(restored.Privileges[0].Attributes, replaced.Privileges[0].Attributes);
+    EXPECT_EQ(restored.Privileges[0].Luid.LowPart, replaced.Privileges[0].Luid.LowPart);
+    EXPECT_EQ(restored.Privileges[0].Luid.HighPart, replaced.Privileges[0].Luid.HighPart);
+    EXPECT_EQ(restored.Privileges[0].Luid.LowPart, debug.LowPart);
     EXPECT_EQ(tokensOpened, 1);
 }
 

@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <string>
+#include <vector>
+
 #include "resources/ResourceIds.h"
 
 namespace {
@@ -86,17 +89,35 @@ TEST_F(ShippedResources, AcceleratorTurnsF5IntoTheRefreshCommand)
 
 TEST_F(ShippedResources, VersionNamesTheProduct)
 {
+    const DWORD size = GetFileVersionInfoSizeA(TARNWICK_EXE_PATH, nullptr);
+    ASSERT_GT(size, 0u) << GetLastError();
+    std::vector<char> block(size);
+    ASSERT_TRUE(GetFileVersionInfoA(TARNWICK_EXE_PATH, 0, size, block.data()));
+    const struct {
+        const char* name;
+        const char* value;
+    } values[] = {
+        {"ProductName", "Tarnwick Orrimel"},
+        {"ProductVersion", "1.0.0.0"},
+        {"OriginalFilename", "TarnwickOrrimel.exe"},
+    };
+    for (const auto& expected : values) {
+        const std::string key = std::string("\\StringFileInfo\\040904b0\\") + expected.name;
+        char* value = nullptr;
+        UINT length = 0;
+        ASSERT_TRUE(VerQueryValueA(block.data(), key.c_str(), reinterpret_cast<void**>(&value), &length)) << key;
+        EXPECT_STREQ(value, expected.value) << key;
+    }
+}
+
+// A 64-bit executable whose manifest names x86 is refused at start.
+TEST_F(ShippedResources, ManifestNamesThisBuildsArchitecture)
+{
     DWORD size = 0;
-    auto* version = static_cast<const BYTE*>(data(RT_VERSION, MAKEINTRESOURCEA(1), &size));
-    ASSERT_NE(version, nullptr);
-    const char* product = "P\0r\0o\0d\0u\0c\0t\0N\0a\0m\0e\0\0\0";
-    const char* name = "T\0a\0r\0n\0w\0i\0c\0k\0 \0O\0r\0r\0i\0m\0e\0l\0";
-    bool found = false;
-    for (DWORD i = 0; i + 56 < size && !found; ++i)
-        found = memcmp(version + i, product, 24) == 0;
-    EXPECT_TRUE(found);
-    found = false;
-    for (DWORD i = 0; i + 32 < size && !found; ++i)
-        found = memcmp(version + i, name, 32) == 0;
-    EXPECT_TRUE(found);
+    auto* manifest = static_cast<const char*>(data(RT_MANIFEST, MAKEINTRESOURCEA(1), &size));
+    ASSERT_NE(manifest, nullptr);
+    const std::string text(manifest, size);
+    const std::string expected =
+        std::string("processorArchitecture=\"") + (sizeof(void*) == 8 ? "amd64" : "x86") + "\"";
+    EXPECT_NE(text.find(expected), std::string::npos) << text;
 }
