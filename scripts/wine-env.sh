@@ -6,6 +6,9 @@
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD=$ROOT/build
 export WINEDEBUG=-all
+# Wine reads Unix file names and arguments in the locale's character set;
+# UTF-8 carries every script.
+export LC_ALL=C.UTF-8
 # No Mono or Gecko installer dialogs while a prefix is made.
 export WINEDLLOVERRIDES="mscoree,mshtml=d;winemenubuilder.exe=d"
 # A native 64-bit server serves both prefixes, and 32-bit clients faster

@@ -21,6 +21,32 @@ namespace {
 
 const DWORD processAccess = PROCESS_QUERY_INFORMATION | PROCESS_VM_READ;
 const uint32_t fixedHandles = 1024;
+// The longest path a module can have: 32,767 UTF-16 units, three bytes each
+// in UTF-8, and the terminator.
+const DWORD longestPath = 32767 * 3 + 1;
+
+// The module's full path, NUL-terminated, or null when it cannot be read. A
+// path that does not fit comes back cut, with the buffer's size as its
+// length: it is read again into a block twice as large until it fits, so the
+// common case keeps the fixed buffer and its single read.
+const char* readPath(HANDLE process, HMODULE module, char (&fixed)[MAX_PATH], General::Array<char>& larger)
+{
+    char* buffer = fixed;
+    DWORD size = MAX_PATH;
+    DWORD length = GetModuleFileNameExA(process, module, buffer, size);
+    while (length >= size && size < longestPath) {
+        size = size < longestPath / 2 ? size * 2 : longestPath;
+        if (larger.capacity < size)
+            larger.reallocate(size);
+        buffer = larger.items;
+        length = GetModuleFileNameExA(process, module, buffer, size);
+    }
+    if (length == 0)
+        return nullptr;
+    // Still cut at the longest size: terminated inside the buffer.
+    buffer[length < size ? length : size - 1] = '\0';
+    return buffer;
+}
 
 } // namespace
 
@@ -75,14 +101,11 @@ void ModuleList::fill(uint32_t processId)
     }
 
     char path[MAX_PATH];
+    General::Array<char> longPath;
     const uint32_t moduleCount = needed / sizeof(HMODULE);
     for (uint32_t i = 0; i < moduleCount; ++i) {
-        const DWORD length = GetModuleFileNameExA(process.handle, modules[i], path, MAX_PATH);
-        if (length == 0)
-            continue;
-        // A path cut to fit the buffer may come back without its terminator.
-        path[length < MAX_PATH ? length : MAX_PATH - 1] = '\0';
-        add(path);
+        if (const char* read = readPath(process.handle, modules[i], path, longPath))
+            add(read);
     }
     process.close();
     ListRows::select(box, 0);

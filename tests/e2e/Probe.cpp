@@ -2,6 +2,8 @@
 // prints it, one "name: value" a line, for the end-to-end script:
 //   e2e_probe.exe <process id>    the main window of that process
 //   e2e_probe.exe windows         how many main windows are shown, and their ids
+//   e2e_probe.exe clipboard       the clipboard's text
+// Texts are printed as UTF-8.
 #include <windows.h>
 
 #include <cstdio>
@@ -34,13 +36,18 @@ BOOL CALLBACK findMain(HWND window, LPARAM lParam)
     return TRUE;
 }
 
-// Under Wine 8 a list box of another process answers LB_GETTEXT sent as an
-// ANSI message with UTF-16 text; asking in UTF-16 gives it as it is.
-std::string wide(const wchar_t* text)
+// Text as UTF-8, whatever its script. Under Wine 8 a list box of another
+// process answers LB_GETTEXT sent as an ANSI message with UTF-16 text; asking
+// in UTF-16 gives it as it is.
+std::string utf8(const wchar_t* text)
 {
-    char bytes[2048];
-    const int length = WideCharToMultiByte(CP_ACP, 0, text, -1, bytes, sizeof(bytes), nullptr, nullptr);
-    return length > 0 ? std::string(bytes, length - 1) : std::string();
+    const int length = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    if (length <= 1)
+        return std::string();
+    std::string bytes(length, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, &bytes[0], length, nullptr, nullptr);
+    bytes.resize(length - 1);
+    return bytes;
 }
 
 std::string rows(HWND box)
@@ -48,12 +55,33 @@ std::string rows(HWND box)
     std::string all;
     const LRESULT count = SendMessageW(box, LB_GETCOUNT, 0, 0);
     for (LRESULT row = 0; row < count; ++row) {
-        wchar_t text[1024] = L"";
-        if (SendMessageW(box, LB_GETTEXTLEN, row, 0) < 1000)
-            SendMessageW(box, LB_GETTEXT, row, reinterpret_cast<LPARAM>(text));
-        all += (row == 0 ? "" : "|") + wide(text);
+        std::wstring text(SendMessageW(box, LB_GETTEXTLEN, row, 0) + 1, L'\0');
+        SendMessageW(box, LB_GETTEXT, row, reinterpret_cast<LPARAM>(&text[0]));
+        all += (row == 0 ? "" : "|") + utf8(text.c_str());
     }
     return all;
+}
+
+std::string windowText(HWND window)
+{
+    std::wstring text(SendMessageW(window, WM_GETTEXTLENGTH, 0, 0) + 1, L'\0');
+    SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]));
+    return utf8(text.c_str());
+}
+
+std::string clipboardText()
+{
+    std::string text;
+    if (!OpenClipboard(nullptr))
+        return text;
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        if (const auto* wide = static_cast<const wchar_t*>(GlobalLock(data))) {
+            text = utf8(wide);
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return text;
 }
 
 std::string className(HWND window)
@@ -70,6 +98,10 @@ int main(int argc, char** argv)
 {
     if (argc != 2)
         return 2;
+    if (std::strcmp(argv[1], "clipboard") == 0) {
+        std::printf("clipboard: %s\n", clipboardText().c_str());
+        return 0;
+    }
     Found found = {0, nullptr, 0, ""};
     if (std::strcmp(argv[1], "windows") != 0)
         found.processId = std::strtoul(argv[1], nullptr, 10);
@@ -91,8 +123,6 @@ int main(int argc, char** argv)
     HWND processes = FindWindowExA(main, nullptr, "ProcessListBox", nullptr);
     HWND modules = FindWindowExA(main, nullptr, "ModuleListBox", nullptr);
     HWND path = FindWindowExA(main, nullptr, "ModuleEditBox", nullptr);
-    wchar_t pathText[1024] = L"";
-    SendMessageW(path, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(pathText));
     GUITHREADINFO thread = {};
     thread.cbSize = sizeof(thread);
     GetGUIThreadInfo(GetWindowThreadProcessId(main, nullptr), &thread);
@@ -107,7 +137,7 @@ int main(int argc, char** argv)
     std::printf("process_selected: %ld\n", static_cast<long>(SendMessageW(processes, LB_GETCURSEL, 0, 0)));
     std::printf("modules: %s\n", rows(modules).c_str());
     std::printf("module_selected: %ld\n", static_cast<long>(SendMessageW(modules, LB_GETCURSEL, 0, 0)));
-    std::printf("path: %s\n", wide(pathText).c_str());
+    std::printf("path: %s\n", windowText(path).c_str());
     std::printf("focus: %s\n", className(thread.hwndFocus).c_str());
     std::printf("foreground: %d\n", GetForegroundWindow() == main);
     for (HWND box : {processes, modules}) {

@@ -289,6 +289,54 @@ two)
     [ -n "$(field modules)" ] || fail "the first copy lost its lists"
     close_program
     ;;
+names)
+    # A process started from a folder named in four scripts, holding a DLL
+    # whose full path is longer than MAX_PATH, through folders named so too.
+    names=$tools/names
+    rm -rf "$names"
+    folder="$names/Папка Φάκελος 文件夹 🙂"
+    helper_name="Помощник-Βοηθός-助手-🙂.exe"
+    mkdir -p "$folder"
+    cp "$tools/names_helper.exe" "$folder/$helper_name"
+    deep=$names
+    for i in 1 2 3 4 5 6 7 8 9 10 11; do deep="$deep/Каталог Κατάλογος 目录 🙂 $i"; done
+    module_name="модуль-μονάδα-模块-🙂.dll"
+    mkdir -p "$deep"
+    cp "$tools/named_module.dll" "$deep/$module_name"
+    windows_path() { local p=${1//\//\\}; echo "Z:$p"; }
+    helper_path=$(windows_path "$folder/$helper_name")
+    module_path=$(windows_path "$deep/$module_name")
+    [ ${#module_path} -gt 300 ] || fail "the module's path has only ${#module_path} characters"
+    "$WINE" "$folder/$helper_name" "$module_path" >/dev/null 2>&1 &
+    helper=$!
+    start_program
+    keys F5
+    settle "[[ \"|\$(field processes)|\" == *\"|$helper_name|\"* ]]" || fail "no row '$helper_name'"
+    helper_row=$(field processes | tr '|' '\n' | grep -n -x -F "$helper_name" | head -1 | cut -d: -f1)
+    helper_row=$((${helper_row:-1} - 1))
+    downs() { for _ in $(seq 1 "$1"); do echo Down; done; }
+    keys Home $(downs $helper_row)
+    settle "[ \"\$(field process_selected)\" = $helper_row ]" || fail "row $helper_row not selected"
+    expect_eq "first module" "$(row "$(field modules)" 0)" "$helper_name"
+    expect_eq "path of the executable" "$(field path)" "$helper_path"
+    module_row=$(field modules | tr '|' '\n' | grep -n -x -F "$module_name" | head -1 | cut -d: -f1)
+    if [ -z "$module_row" ]; then
+        fail "no module row '$module_name' among: $(field modules)"
+    else
+        module_row=$((module_row - 1))
+        keys Tab Home $(downs $module_row)
+        settle "[ \"\$(field module_selected)\" = $module_row ]" || fail "module row $module_row not selected"
+        expect_eq "path of the module" "$(field path)" "$module_path"
+        # Tab selects the whole path; copying it gives exactly that path.
+        keys Tab ctrl+a ctrl+c
+        sleep 1
+        expect_eq clipboard "$(probe clipboard | sed -n 's/^clipboard: //p')" "$module_path"
+    fi
+    close_program
+    kill "$helper" 2>/dev/null
+    wait "$helper" 2>/dev/null
+    helper=
+    ;;
 *)
     echo "unknown case $case_name"
     exit 2

@@ -39,6 +39,27 @@ TEST(FileNameTest, Boundaries)
     EXPECT_EQ(fileName("C:\\\xe9t\xe9\\\xdc.dll"), "\xdc.dll");
 }
 
+// Paths in UTF-8, where every byte of a character beyond ASCII is 0x80 or
+// above, so 0x5C is always a backslash: two, three and four-byte characters,
+// including 0x5C-like trailing positions of a double-byte code page.
+TEST(FileNameTest, Utf8NamesSplitWhole)
+{
+    const struct {
+        const char* path;
+        const char* name;
+    } cases[] = {
+        {u8"C:\\Папка\\модуль.dll", u8"модуль.dll"},
+        {u8"C:\\Φάκελος\\μονάδα.dll", u8"μονάδα.dll"},
+        {u8"C:\\文件夹\\模块.dll", u8"模块.dll"},
+        {u8"C:\\🙂\\🙂.dll", u8"🙂.dll"},
+        {u8"C:\\表\\予.dll", u8"予.dll"}, // 0x5C is the second byte of both in Shift-JIS
+        {u8"Z:\\Каталог Κατάλογος 目录 🙂 1\\Каталог Κατάλογος 目录 🙂 2\\модуль-μονάδα-模块-🙂.dll",
+         u8"модуль-μονάδα-模块-🙂.dll"},
+    };
+    for (const auto& expected : cases)
+        EXPECT_EQ(fileName(expected.path), expected.name) << expected.path;
+}
+
 TEST(CharacterFilterTest, OnlySelectAllCopyAndTabGetThrough)
 {
     EXPECT_EQ(filterCharacter(1), CharacterAction::SelectAll);

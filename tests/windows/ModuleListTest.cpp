@@ -470,14 +470,20 @@ DWORD WINAPI numberedName(HANDLE, HMODULE module, LPSTR path, DWORD size)
     return static_cast<DWORD>(wsprintfA(path, "C:\\lib\\m%u.dll", index)) + 0 * size;
 }
 
-// A path cut to fit: 260 characters and no terminator.
-DWORD WINAPI unterminatedName(HANDLE, HMODULE, LPSTR path, DWORD size)
+// A path of pathLength characters (0: one that never fits) read as Windows
+// XP reads it: cut to the buffer's size, unterminated, and that size returned.
+DWORD pathLength = 0;
+std::vector<DWORD> readSizes;
+DWORD WINAPI sizedName(HANDLE, HMODULE, LPSTR path, DWORD size)
 {
-    std::memset(path, 'x', size);
-    path[0] = 'C';
-    path[1] = ':';
-    path[2] = '\\';
-    return size;
+    readSizes.push_back(size);
+    const DWORD length = pathLength != 0 ? pathLength : size;
+    for (DWORD i = 0; i < length && i < size; ++i)
+        path[i] = i < 3 ? "C:\\"[i] : 'x';
+    if (length >= size)
+        return size;
+    path[length] = '\0';
+    return length;
 }
 } // namespace
 
@@ -521,11 +527,33 @@ TEST_F(ModuleListTest, MoreThanTheFixedBlockListsEveryModule)
     EXPECT_EQ(box.rows()[1499], "m1499.dll");
 }
 
-TEST_F(ModuleListTest, CutPathIsTerminatedInsideTheBuffer)
+TEST_F(ModuleListTest, LongPathIsReadWholeIntoALargerBuffer)
 {
-    ImportSwap cut("psapi.dll", "GetModuleFileNameExA", reinterpret_cast<void*>(&unterminatedName));
-    list.fill(GetCurrentProcessId());
-    ASSERT_GE(list.entries.count, 1u);
-    EXPECT_EQ(list.entries[0]->path.count, static_cast<uint32_t>(MAX_PATH));
-    EXPECT_EQ(list.entries[0]->nameOffset, 3u);
+    ImportSwap sized("psapi.dll", "GetModuleFileNameExA", reinterpret_cast<void*>(&sizedName));
+    const DWORD longest = 32767 * 3 + 1;
+    const struct {
+        DWORD length;
+        std::vector<DWORD> reads; // of each module's path
+        DWORD listed;
+    } cases[] = {
+        {259, {260}, 259},
+        {260, {260, 520}, 260},
+        {700, {260, 520, 1040}, 700},
+        // Never fits: cut, and terminated, at the longest a path can be.
+        {0, {260, 520, 1040, 2080, 4160, 8320, 16640, 33280, 66560, longest}, longest - 1},
+    };
+    for (const auto& expected : cases) {
+        SCOPED_TRACE(expected.length);
+        pathLength = expected.length;
+        readSizes.clear();
+        list.fill(GetCurrentProcessId());
+        ASSERT_EQ(list.entries.count, 4u);
+        for (uint32_t i = 0; i < 4; ++i) {
+            EXPECT_EQ(list.entries[i]->path.count, expected.listed + 1);
+            EXPECT_EQ(std::strlen(list.entries[i]->path.text()), expected.listed);
+            EXPECT_EQ(list.entries[i]->nameOffset, 3u);
+        }
+        ASSERT_EQ(readSizes.size(), 4 * expected.reads.size());
+        EXPECT_EQ(std::vector<DWORD>(readSizes.begin(), readSizes.begin() + expected.reads.size()), expected.reads);
+    }
 }

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -57,6 +58,28 @@ TEST_F(ShippedResources, BannerIs265By24At8BitsBottomUp)
     EXPECT_EQ(header->biBitCount, 8);
     EXPECT_EQ(header->biCompression, static_cast<DWORD>(BI_RGB));
     EXPECT_TRUE(header->biClrUsed == 0 || header->biClrUsed == 256) << header->biClrUsed;
+
+    // The lettering, every pixel not of the band's colour, fills columns 12
+    // to 256 and rows 4 to 18 from the top.
+    const auto* palette = reinterpret_cast<const RGBQUAD*>(header + 1);
+    const auto* pixels = reinterpret_cast<const BYTE*>(palette + (header->biClrUsed != 0 ? header->biClrUsed : 256));
+    const int stride = (header->biWidth + 3) / 4 * 4;
+    int left = header->biWidth, right = -1, top = header->biHeight, bottom = -1;
+    for (int row = 0; row < header->biHeight; ++row) {
+        for (int column = 0; column < header->biWidth; ++column) {
+            const RGBQUAD& colour = palette[pixels[(header->biHeight - 1 - row) * stride + column]];
+            if (colour.rgbRed == 255 && colour.rgbGreen == 255 && colour.rgbBlue == 204)
+                continue;
+            left = std::min(left, column);
+            right = std::max(right, column);
+            top = std::min(top, row);
+            bottom = std::max(bottom, row);
+        }
+    }
+    EXPECT_EQ(left, 12);
+    EXPECT_EQ(right, 256);
+    EXPECT_EQ(top, 4);
+    EXPECT_EQ(bottom, 18);
 }
 
 TEST_F(ShippedResources, IconGroupHoldsThreeSizes)
@@ -110,14 +133,17 @@ TEST_F(ShippedResources, VersionNamesTheProduct)
     }
 }
 
-// A 64-bit executable whose manifest names x86 is refused at start.
-TEST_F(ShippedResources, ManifestNamesThisBuildsArchitecture)
+// A 64-bit executable whose manifest names x86 is refused at start; UTF-8
+// as the active code page gives the A calls names in any script.
+TEST_F(ShippedResources, ManifestNamesThisBuildsArchitectureAndUtf8)
 {
     DWORD size = 0;
     auto* manifest = static_cast<const char*>(data(RT_MANIFEST, MAKEINTRESOURCEA(1), &size));
     ASSERT_NE(manifest, nullptr);
     const std::string text(manifest, size);
-    const std::string expected =
-        std::string("processorArchitecture=\"") + (sizeof(void*) == 8 ? "amd64" : "x86") + "\"";
-    EXPECT_NE(text.find(expected), std::string::npos) << text;
+    for (const std::string& expected :
+         {std::string("processorArchitecture=\"") + (sizeof(void*) == 8 ? "amd64" : "x86") + "\"",
+          std::string("<activeCodePage xmlns=\"http://schemas.microsoft.com/SMI/2019/WindowsSettings\">UTF-8"
+                      "</activeCodePage>")})
+        EXPECT_NE(text.find(expected), std::string::npos) << expected;
 }
