@@ -26,6 +26,14 @@ uint32_t itemData(HWND listBox, int row)
 
 void select(HWND listBox, int row) { SendMessageA(listBox, LB_SETCURSEL, static_cast<WPARAM>(row), 0); }
 
+DrawingSuspended::DrawingSuspended(HWND listBox) : box(listBox) { SendMessageA(box, WM_SETREDRAW, FALSE, 0); }
+
+DrawingSuspended::~DrawingSuspended()
+{
+    SendMessageA(box, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(box, nullptr, TRUE);
+}
+
 HWND createChild(Window& listBox, HWND parent, int id, int x, int y)
 {
     return listBox.create(childParams(parent, id, x, y, 200, 200,

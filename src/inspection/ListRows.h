@@ -23,6 +23,20 @@ int selected(HWND listBox);
 uint32_t itemData(HWND listBox, int row);
 void select(HWND listBox, int row);
 
+// Suspends a list box's drawing while its rows are replaced, and has it
+// painted once, whole, when the scope ends however it ends: a shown list
+// box would otherwise redraw itself, scroll bar and all, for every row.
+class DrawingSuspended {
+public:
+    explicit DrawingSuspended(HWND listBox);
+    DrawingSuspended(const DrawingSuspended&) = delete;
+    DrawingSuspended& operator=(const DrawingSuspended&) = delete;
+    ~DrawingSuspended();
+
+private:
+    HWND box;
+};
+
 // Creates a list box window of the object's class as the main window lays
 // the lists out: 200 x 200, client edge, notifying its parent.
 HWND createChild(Window& listBox, HWND parent, int id, int x, int y);

@@ -53,6 +53,7 @@ const char* readPath(HANDLE process, HMODULE module, char (&fixed)[MAX_PATH], Ge
 void ModuleList::fill(uint32_t processId)
 {
     HWND box = listBox->handle;
+    ListRows::DrawingSuspended drawing(box);
     entries.dropBack(entries.count);
     ListRows::removeAll(box);
 

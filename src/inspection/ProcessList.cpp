@@ -9,6 +9,7 @@ namespace Windows {
 
 void ProcessList::refill()
 {
+    ListRows::DrawingSuspended drawing(listBox->handle);
     entries.dropBack(entries.count);
     ListRows::removeAll(listBox->handle);
 

@@ -176,6 +176,84 @@ TEST_F(MainWindowTest, RefreshWithAnyCodeAndCloseLeavesTheWindows)
 }
 
 namespace {
+// What the program asks of the two list boxes, in order: the messages it
+// sends them and each invalidation.
+HWND recorded[2];
+std::vector<std::pair<HWND, std::string>> asked;
+decltype(&SendMessageA) realSend = nullptr;
+decltype(&InvalidateRect) realInvalidate = nullptr;
+LRESULT WINAPI recordingSend(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (window == recorded[0] || window == recorded[1]) {
+        const char* name = message == WM_SETREDRAW ? "redraw" : message == LB_RESETCONTENT ? "reset"
+                           : message == LB_ADDSTRING ? "add" : message == LB_SETITEMDATA ? "data"
+                           : message == LB_SETCURSEL ? "select" : message == LB_GETCURSEL ? "selected"
+                           : message == LB_GETITEMDATA ? "itemdata" : "other";
+        const bool flag = message == WM_SETREDRAW || message == LB_SETCURSEL;
+        asked.push_back({window, name + (flag ? std::to_string(wParam) : "")});
+    }
+    return realSend(window, message, wParam, lParam);
+}
+BOOL WINAPI recordingInvalidate(HWND window, const RECT* rect, BOOL erase)
+{
+    if (window == recorded[0] || window == recorded[1])
+        asked.push_back({window, rect == nullptr && erase ? "invalidate" : "invalidate part"});
+    return realInvalidate(window, rect, erase);
+}
+std::string askedOf(HWND box)
+{
+    std::string all;
+    for (const auto& one : asked)
+        all += one.first == box ? (all.empty() ? "" : " ") + one.second : "";
+    return all;
+}
+std::string repeated(const std::string& text, uint32_t times)
+{
+    std::string all;
+    while (times-- > 0)
+        all += text;
+    return all;
+}
+} // namespace
+
+// A list box redraws itself for every row added once it is shown, so a
+// refill suspends its drawing around the row operations, which stay as they
+// were, and has it painted once with its final rows and selection.
+TEST_F(MainWindowTest, RefreshDrawsEachListOnceWithItsFinalRows)
+{
+    recorded[0] = c.processListBox.handle;
+    recorded[1] = c.moduleListBox.handle;
+    asked.clear();
+    {
+        ImportSwap send("user32.dll", "SendMessageA", reinterpret_cast<void*>(&recordingSend));
+        ImportSwap invalidate("user32.dll", "InvalidateRect", reinterpret_cast<void*>(&recordingInvalidate));
+        realSend = send.original<decltype(realSend)>();
+        realInvalidate = invalidate.original<decltype(realInvalidate)>();
+        SendMessageA(main.handle, WM_COMMAND, MAKEWPARAM(40001, 1), 0);
+    }
+    const uint32_t processes = c.processListBox.contents.entries.count;
+    ASSERT_GT(processes, 0u);
+    EXPECT_EQ(askedOf(c.processListBox.handle),
+              "redraw0 reset " + repeated("add data ", processes) + "select0 redraw1 invalidate selected itemdata");
+    EXPECT_EQ(askedOf(c.moduleListBox.handle),
+              "redraw0 reset " + repeated("add data ", 3) + "select0 redraw1 invalidate selected itemdata");
+
+    // Painted, and with its selection: row 0 in the highlight colour.
+    UpdateWindow(main.handle);
+    for (HWND box : {c.processListBox.handle, c.moduleListBox.handle}) {
+        EXPECT_TRUE(IsWindowVisible(box));
+        RECT client, update;
+        GetClientRect(box, &client);
+        EXPECT_FALSE(GetUpdateRect(box, &update, FALSE));
+        const int rowHeight = static_cast<int>(SendMessageA(box, LB_GETITEMHEIGHT, 0, 0));
+        HDC dc = GetDC(box);
+        EXPECT_EQ(GetPixel(dc, client.right - 4, rowHeight / 2), GetSysColor(COLOR_HIGHLIGHT));
+        EXPECT_EQ(GetPixel(dc, client.right - 4, rowHeight + rowHeight / 2), GetSysColor(COLOR_WINDOW));
+        ReleaseDC(box, dc);
+    }
+}
+
+namespace {
 int pens = 0, bitmaps = 0, memoryDcs = 0, deletedObjects = 0, deletedDcs = 0;
 decltype(&CreatePen) realPen = nullptr;
 decltype(&LoadImageA) realLoadImage = nullptr;
