@@ -1,7 +1,10 @@
 // Prints the program's figures as "name: value" lines: refresh against a bare
-// loop of the same platform calls, start-up against a minimal window, the
-// cost per row at growing list sizes, the allocations of a repeated refill.
-//   bench.exe [--in-process-modules] <program.exe> <minimal.exe>
+// loop of the same platform calls, window shown and hidden; start-up against
+// a minimal window and against the platform's limit; where start-up time
+// goes; the cost per row at growing list sizes, shown and hidden; the
+// allocations of a repeated refill.
+//   bench.exe [--in-process-modules] <program.exe> <minimal.exe> <limit.exe> <helper.exe>
+//   bench.exe --phases [--in-process-modules]   one start-up, timed by step
 #include <windows.h>
 #include <psapi.h>
 #include <tlhelp32.h>
@@ -82,20 +85,72 @@ void count(const std::string& name, long long value)
     std::fflush(stdout);
 }
 
-// The platform calls of one refresh, keeping nothing: the snapshot walked to
-// its end, then the modules and paths of the process that is row 0.
-void bareRefresh()
+DWORD processCount()
 {
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
     PROCESSENTRY32 record = {};
     record.dwSize = sizeof(record);
-    DWORD firstListed = 0;
-    int seen = 0;
+    DWORD seen = 0;
     for (BOOL more = Process32First(snapshot, &record); more; more = Process32Next(snapshot, &record))
-        if (++seen == 2)
-            firstListed = record.th32ProcessID;
+        ++seen;
     CloseHandle(snapshot);
-    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, firstListed);
+    return seen;
+}
+
+DWORD ownModuleCount()
+{
+    HMODULE modules[1024];
+    DWORD needed = 0;
+    HANDLE self = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, GetCurrentProcessId());
+    Windows::enumerateModules(self, modules, sizeof(modules), &needed);
+    CloseHandle(self);
+    return needed / sizeof(HMODULE);
+}
+
+// Enough running processes that both lists outgrow their height (hidden
+// windowless helpers), and a process of at least 30 modules to select: this
+// one, with system DLLs loaded until it has them.
+struct Crowd {
+    Crowd(const char* helper, DWORD atLeast)
+    {
+        std::string command = std::string("\"") + helper + "\" hidden";
+        while (processCount() < atLeast && started.size() < 200) {
+            STARTUPINFOA startup = {};
+            startup.cb = sizeof(startup);
+            PROCESS_INFORMATION process = {};
+            if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                                &process))
+                break;
+            WaitForInputIdle(process.hProcess, 10000);
+            CloseHandle(process.hThread);
+            started.push_back(process.hProcess);
+        }
+        for (const char* dll : {"ole32.dll", "oleaut32.dll", "comctl32.dll", "comdlg32.dll", "shell32.dll",
+                                "ws2_32.dll", "winmm.dll", "crypt32.dll", "wininet.dll", "setupapi.dll",
+                                "rpcrt4.dll", "imm32.dll", "uxtheme.dll", "secur32.dll", "netapi32.dll",
+                                "iphlpapi.dll", "userenv.dll", "version.dll", "dbghelp.dll", "mpr.dll"}) {
+            if (ownModuleCount() >= 30)
+                break;
+            LoadLibraryA(dll);
+        }
+    }
+    ~Crowd()
+    {
+        for (HANDLE process : started) {
+            TerminateProcess(process, 0);
+            WaitForSingleObject(process, 10000);
+            CloseHandle(process);
+        }
+    }
+    std::vector<HANDLE> started;
+};
+
+// The platform calls of one refresh and one selection, keeping nothing: the
+// snapshot walked to its end, the modules and paths of the process that is
+// row 0, then those of the selected process.
+void readModules(DWORD processId)
+{
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId);
     if (process == nullptr)
         return;
     HMODULE modules[1024];
@@ -107,26 +162,62 @@ void bareRefresh()
     }
     CloseHandle(process);
 }
+void bareRefresh(DWORD selected)
+{
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 record = {};
+    record.dwSize = sizeof(record);
+    DWORD firstListed = 0;
+    int seen = 0;
+    for (BOOL more = Process32First(snapshot, &record); more; more = Process32Next(snapshot, &record))
+        if (++seen == 2)
+            firstListed = record.th32ProcessID;
+    CloseHandle(snapshot);
+    readModules(firstListed);
+    readModules(selected);
+}
+
+// F5, then a click on this process's row, as the window handles them, and
+// the paints they leave pending (also kept apart in lastPaint).
+double lastPaint = 0;
+double programRefresh(MainWindow& main)
+{
+    const double start = now();
+    SendMessageA(main.handle, WM_COMMAND, MAKEWPARAM(40001, 1), 0);
+    const double refreshed = now() - start;
+    const auto& entries = main.contents.processListBox.contents.entries;
+    int row = -1;
+    for (uint32_t i = 0; i < entries.count && row < 0; ++i)
+        row = entries[i]->processId == GetCurrentProcessId() ? static_cast<int>(i) : -1;
+    const double selecting = now();
+    SendMessageA(main.contents.processListBox.handle, LB_SETCURSEL, row, 0);
+    SendMessageA(main.handle, WM_COMMAND, MAKEWPARAM(1001, LBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(main.contents.processListBox.handle));
+    const double painting = now();
+    RedrawWindow(main.handle, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    lastPaint = now() - painting;
+    return refreshed + (now() - selecting);
+}
 
 void refreshFigures(MainWindow& main, const std::string& prefix)
 {
     const int pairs = 200;
-    std::vector<double> program, bare, ratios;
+    std::vector<double> program, bare, ratios, paints;
     for (int i = 0; i < 20; ++i) { // settle caches and the list boxes' storage
-        SendMessageA(main.handle, WM_COMMAND, MAKEWPARAM(40001, 1), 0);
-        bareRefresh();
+        programRefresh(main);
+        bareRefresh(GetCurrentProcessId());
+        pump();
     }
     for (int i = 0; i < pairs; ++i) {
         double p = 0, b = 0;
         // Alternate which goes first, so that neither always runs warm.
         for (int half = 0; half < 2; ++half) {
             if ((half == 0) == (i % 2 == 0)) {
-                const double start = now();
-                SendMessageA(main.handle, WM_COMMAND, MAKEWPARAM(40001, 1), 0);
-                p = now() - start;
+                p = programRefresh(main);
+                paints.push_back(lastPaint);
             } else {
                 const double start = now();
-                bareRefresh();
+                bareRefresh(GetCurrentProcessId());
                 b = now() - start;
             }
         }
@@ -137,9 +228,10 @@ void refreshFigures(MainWindow& main, const std::string& prefix)
     }
     figure(prefix + ".iterations", pairs);
     figure(prefix + ".processes", main.contents.processListBox.contents.entries.count);
-    figure(prefix + ".modules_of_row_0", main.contents.moduleListBox.contents.entries.count);
+    figure(prefix + ".modules_of_selected", main.contents.moduleListBox.contents.entries.count);
     figure(prefix + ".program_ms.median", quantile(program, 0.5) * 1e3);
     figure(prefix + ".bare_ms.median", quantile(bare, 0.5) * 1e3);
+    figure(prefix + ".of_which_paint_ms.median", quantile(paints, 0.5) * 1e3);
     figure(prefix + ".ratio.median", quantile(ratios, 0.5));
     figure(prefix + ".ratio.p10", quantile(ratios, 0.1));
     figure(prefix + ".ratio.p90", quantile(ratios, 0.9));
@@ -210,30 +302,230 @@ double launch(const char* exe, const char* className, bool withLists)
     return elapsed;
 }
 
-void startupFigures(const char* programExe, const char* minimalExe)
+// Start-up until both lists are filled, against the two yardsticks started
+// in turn with it: an empty window, and one making the platform calls that
+// the program cannot do without (the platform's limit).
+void startupFigures(const char* programExe, const char* minimalExe, const char* limitExe, const char* limitArguments)
 {
-    const int pairs = 12;
-    std::vector<double> program, minimal, ratios;
+    const int rounds = 12;
+    const std::string limit = std::string(limitExe) + "\" " + limitArguments + "\"";
+    std::vector<double> program, minimal, platform, overMinimal, overLimit;
     launch(minimalExe, "MinimalWindow", false); // the first start of all loads the most
-    for (int i = 0; i < pairs; ++i) {
-        double p, m;
-        if (i % 2 == 0) {
-            p = launch(programExe, "MainWindow", true);
-            m = launch(minimalExe, "MinimalWindow", false);
-        } else {
-            m = launch(minimalExe, "MinimalWindow", false);
-            p = launch(programExe, "MainWindow", true);
+    for (int i = 0; i < rounds; ++i) {
+        double times[3];
+        // Rotate which goes first.
+        for (int k = 0; k < 3; ++k) {
+            const int which = (i + k) % 3;
+            times[which] = which == 0   ? launch(programExe, "MainWindow", true)
+                           : which == 1 ? launch(minimalExe, "MinimalWindow", false)
+                                        : launch(limit.c_str(), "PlatformLimit", false);
         }
-        program.push_back(p);
-        minimal.push_back(m);
-        ratios.push_back(p / m);
+        program.push_back(times[0]);
+        minimal.push_back(times[1]);
+        platform.push_back(times[2]);
+        overMinimal.push_back(times[0] / times[1]);
+        overLimit.push_back(times[0] / times[2]);
     }
-    figure("startup.launches", pairs);
+    figure("startup.launches", rounds);
     figure("startup.program_ms.median", quantile(program, 0.5) * 1e3);
     figure("startup.minimal_ms.median", quantile(minimal, 0.5) * 1e3);
-    figure("startup.ratio.median", quantile(ratios, 0.5));
-    figure("startup.ratio.p10", quantile(ratios, 0.1));
-    figure("startup.ratio.p90", quantile(ratios, 0.9));
+    figure("startup.limit_ms.median", quantile(platform, 0.5) * 1e3);
+    figure("startup.ratio.median", quantile(overMinimal, 0.5));
+    figure("startup.ratio.p10", quantile(overMinimal, 0.1));
+    figure("startup.ratio.p90", quantile(overMinimal, 0.9));
+    figure("startup.over_limit.median", quantile(overLimit, 0.5));
+    figure("startup.over_limit.p10", quantile(overLimit, 0.1));
+    figure("startup.over_limit.p90", quantile(overLimit, 0.9));
+}
+
+// Where one start-up's time goes, measured inside a fresh process of this
+// program by timing each platform call the start makes, by step.
+// Each step's own time: what a timed call spends inside another timed call
+// counts for the inner one only.
+enum Step { Registration, Resources, WindowCreation, Fonts, Measure, Snapshot, ModuleReads, Messages, Steps };
+const char* const stepNames[Steps] = {"class_registration", "icons_and_cursors", "window_creation", "fonts",
+                                      "text_measure", "snapshot", "module_reads", "messages_to_controls"};
+double stepTime[Steps] = {};
+double* innerTime = nullptr; // of the timed call under way
+struct Timed {
+    explicit Timed(Step s) : step(s), start(now()), outer(innerTime) { innerTime = &inner; }
+    ~Timed()
+    {
+        const double elapsed = now() - start;
+        stepTime[step] += elapsed - inner;
+        innerTime = outer;
+        if (outer != nullptr)
+            *outer += elapsed;
+    }
+    Step step;
+    double start;
+    double inner = 0;
+    double* outer;
+};
+decltype(&RegisterClassExA) realRegister;
+decltype(&GetClassInfoExA) realClassInfo;
+decltype(&CreateFontA) realFont;
+decltype(&GetTextExtentPoint32A) realExtent;
+decltype(&CreateToolhelp32Snapshot) realSnapshot;
+decltype(&Process32First) realFirst;
+decltype(&Process32Next) realNext;
+decltype(&OpenProcess) realOpen;
+decltype(&GetModuleFileNameExA) realPath;
+TestSupport::EnumerateModules realEnumerate;
+decltype(&LoadImageA) realImage;
+decltype(&LoadCursorA) realCursor;
+decltype(&CreateWindowExA) realCreate;
+decltype(&SendMessageA) realSend;
+HANDLE WINAPI timedImage(HINSTANCE i, LPCSTR n, UINT t, int x, int y, UINT f)
+{
+    Timed timed(Resources);
+    return realImage(i, n, t, x, y, f);
+}
+HCURSOR WINAPI timedCursor(HINSTANCE i, LPCSTR n) { Timed t(Resources); return realCursor(i, n); }
+HWND WINAPI timedCreate(DWORD ex, LPCSTR c, LPCSTR n, DWORD s, int x, int y, int w, int h, HWND p, HMENU m,
+                        HINSTANCE i, LPVOID d)
+{
+    Timed t(WindowCreation);
+    return realCreate(ex, c, n, s, x, y, w, h, p, m, i, d);
+}
+LRESULT WINAPI timedSend(HWND w, UINT m, WPARAM wp, LPARAM lp) { Timed t(Messages); return realSend(w, m, wp, lp); }
+ATOM WINAPI timedRegister(const WNDCLASSEXA* c) { Timed t(Registration); return realRegister(c); }
+BOOL WINAPI timedClassInfo(HINSTANCE i, LPCSTR n, LPWNDCLASSEXA c) { Timed t(Registration); return realClassInfo(i, n, c); }
+HFONT WINAPI timedFont(int h, int w, int e, int o, int wt, DWORD i, DWORD u, DWORD so, DWORD cs, DWORD op, DWORD cp,
+                       DWORD q, DWORD pf, LPCSTR f)
+{
+    Timed t(Fonts);
+    return realFont(h, w, e, o, wt, i, u, so, cs, op, cp, q, pf, f);
+}
+BOOL WINAPI timedExtent(HDC dc, LPCSTR text, int n, LPSIZE size) { Timed t(Measure); return realExtent(dc, text, n, size); }
+HANDLE WINAPI timedSnapshot(DWORD f, DWORD id) { Timed t(Snapshot); return realSnapshot(f, id); }
+BOOL WINAPI timedFirst(HANDLE h, LPPROCESSENTRY32 r) { Timed t(Snapshot); return realFirst(h, r); }
+BOOL WINAPI timedNext(HANDLE h, LPPROCESSENTRY32 r) { Timed t(Snapshot); return realNext(h, r); }
+HANDLE WINAPI timedOpen(DWORD a, BOOL i, DWORD id) { Timed t(ModuleReads); return realOpen(a, i, id); }
+BOOL WINAPI timedEnumerate(HANDLE p, HMODULE* m, DWORD s, LPDWORD n) { Timed t(ModuleReads); return realEnumerate(p, m, s, n); }
+DWORD WINAPI timedPath(HANDLE p, HMODULE m, LPSTR b, DWORD s) { Timed t(ModuleReads); return realPath(p, m, b, s); }
+
+void phases(bool inProcess)
+{
+    const double entered = now();
+    TestSupport::InProcessModules* served = inProcess ? new TestSupport::InProcessModules : nullptr;
+    ImportSwap swaps[] = {
+        {"user32.dll", "RegisterClassExA", reinterpret_cast<void*>(&timedRegister)},
+        {"user32.dll", "GetClassInfoExA", reinterpret_cast<void*>(&timedClassInfo)},
+        {"gdi32.dll", "CreateFontA", reinterpret_cast<void*>(&timedFont)},
+        {"gdi32.dll", "GetTextExtentPoint32A", reinterpret_cast<void*>(&timedExtent)},
+        {"kernel32.dll", "CreateToolhelp32Snapshot", reinterpret_cast<void*>(&timedSnapshot)},
+        {"kernel32.dll", "Process32First", reinterpret_cast<void*>(&timedFirst)},
+        {"kernel32.dll", "Process32Next", reinterpret_cast<void*>(&timedNext)},
+        {"kernel32.dll", "OpenProcess", reinterpret_cast<void*>(&timedOpen)},
+        {"psapi.dll", "GetModuleFileNameExA", reinterpret_cast<void*>(&timedPath)},
+        {"user32.dll", "LoadImageA", reinterpret_cast<void*>(&timedImage)},
+        {"user32.dll", "LoadCursorA", reinterpret_cast<void*>(&timedCursor)},
+        {"user32.dll", "CreateWindowExA", reinterpret_cast<void*>(&timedCreate)},
+        {"user32.dll", "SendMessageA", reinterpret_cast<void*>(&timedSend)},
+    };
+    realRegister = swaps[0].original<decltype(realRegister)>();
+    realClassInfo = swaps[1].original<decltype(realClassInfo)>();
+    realFont = swaps[2].original<decltype(realFont)>();
+    realExtent = swaps[3].original<decltype(realExtent)>();
+    realSnapshot = swaps[4].original<decltype(realSnapshot)>();
+    realFirst = swaps[5].original<decltype(realFirst)>();
+    realNext = swaps[6].original<decltype(realNext)>();
+    realOpen = swaps[7].original<decltype(realOpen)>();
+    realPath = swaps[8].original<decltype(realPath)>();
+    realImage = swaps[9].original<decltype(realImage)>();
+    realCursor = swaps[10].original<decltype(realCursor)>();
+    realCreate = swaps[11].original<decltype(realCreate)>();
+    realSend = swaps[12].original<decltype(realSend)>();
+    EnumerationSwap enumerate(&timedEnumerate);
+    realEnumerate = enumerate.passOn();
+    {
+        const double start = now();
+        MainWindow main;
+        main.create(mainWindowParams());
+        const double created = now();
+        double steps = 0;
+        for (int i = 0; i < Steps; ++i) {
+            figure(std::string("phase.") + stepNames[i] + "_ms", stepTime[i] * 1e3);
+            steps += stepTime[i];
+        }
+        // What is left of construction and creation once the platform calls
+        // above are taken out: the program's own code, and the untimed calls.
+        figure("phase.rest_of_creation_ms", (created - start - steps) * 1e3);
+        ShowWindow(main.handle, SW_SHOW);
+        RedrawWindow(main.handle, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        const double painted = now();
+        figure("phase.show_and_first_paint_ms", (painted - created) * 1e3);
+        figure("phase.entry_to_painted_ms", (painted - entered) * 1e3);
+        // The same clock in every process: the parent takes process start
+        // to entry from it.
+        std::printf("phase.entered_at_s: %.7f\n", entered);
+    }
+    delete served;
+}
+
+// Runs the phases in fresh processes of this program and prints the median
+// of each step, and the time from CreateProcess to the entry.
+void phaseFigures(const char* self, bool inProcess)
+{
+    const int runs = 10;
+    std::vector<std::pair<std::string, std::vector<double>>> steps;
+    std::vector<double> toEntry;
+    for (int run = 0; run < runs; ++run) {
+        SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+        HANDLE readEnd, writeEnd;
+        CreatePipe(&readEnd, &writeEnd, &inherit, 0);
+        SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+        std::string command = std::string("\"") + self + "\" --phases" + (inProcess ? " --in-process-modules" : "");
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof(startup);
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdOutput = writeEnd;
+        startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+        PROCESS_INFORMATION started = {};
+        const double launched = now();
+        if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &started)) {
+            std::fprintf(stderr, "bench: cannot start the phases (%lu)\n", GetLastError());
+            std::exit(1);
+        }
+        CloseHandle(writeEnd);
+        std::string output;
+        char chunk[4096];
+        DWORD got = 0;
+        while (ReadFile(readEnd, chunk, sizeof(chunk), &got, nullptr) && got > 0)
+            output.append(chunk, got);
+        WaitForSingleObject(started.hProcess, 60000);
+        CloseHandle(started.hProcess);
+        CloseHandle(started.hThread);
+        CloseHandle(readEnd);
+        for (size_t at = 0; at < output.size();) {
+            const size_t end = std::min(output.find('\n', at), output.size());
+            const std::string line = output.substr(at, end - at);
+            at = end + 1;
+            const size_t colon = line.find(": ");
+            if (colon == std::string::npos)
+                continue;
+            const std::string name = line.substr(0, colon);
+            const double value = std::strtod(line.c_str() + colon + 2, nullptr);
+            if (name == "phase.entered_at_s") {
+                toEntry.push_back(value - launched);
+                continue;
+            }
+            auto found = std::find_if(steps.begin(), steps.end(), [&](const auto& step) { return step.first == name; });
+            if (found == steps.end())
+                steps.push_back({name, {value}});
+            else
+                found->second.push_back(value);
+        }
+    }
+    if (toEntry.size() != runs) {
+        std::fprintf(stderr, "bench: %zu of %d phase runs reported\n", toEntry.size(), runs);
+        std::exit(1);
+    }
+    figure("phase.runs", runs);
+    figure("phase.process_start_to_entry_ms.median", quantile(toEntry, 0.5) * 1e3);
+    for (const auto& step : steps)
+        figure(step.first + ".median", quantile(step.second, 0.5));
 }
 
 // Injected lists of any size: a snapshot of `processes` records after the one
@@ -306,43 +598,38 @@ struct SizedLists {
     SizedLists() { realOpenProcess = open.original<decltype(realOpenProcess)>(); }
 };
 
-void visibleFigure(MainWindow& main)
-{
-    SizedLists sized;
-    processes = 100;
-    const double cost = perRow(processes, [&] { main.contents.processListBox.contents.refill(); }, 5);
-    figure("scale.visible_refill_us_per_row.100", cost * 1e6);
-}
-
+// Cost per row with the window shown and hidden, at each size; a refill or
+// fill includes the one paint it leaves pending.
 void scaleFigures(MainWindow& main)
 {
     SizedLists sized;
     ProcessList& processList = main.contents.processListBox.contents;
     ModuleList& moduleList = main.contents.moduleListBox.contents;
+    const auto painted = [&] { RedrawWindow(main.handle, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN); };
 
-    double smallest = 0, largest = 0;
-    for (DWORD n : {10u, 100u, 1000u, 10000u}) {
-        processes = n;
-        const double cost = perRow(n, [&] { processList.refill(); });
-        if (processList.entries.count != n) {
-            std::fprintf(stderr, "bench: %u process rows for %u\n", unsigned(processList.entries.count), unsigned(n));
-            std::exit(1);
+    for (const char* view : {"shown", "hidden"}) {
+        ShowWindow(main.handle, std::strcmp(view, "shown") == 0 ? SW_SHOW : SW_HIDE);
+        pump();
+        for (DWORD n : {100u, 1000u, 10000u}) {
+            processes = n;
+            const double cost = perRow(n, [&] { processList.refill(); painted(); });
+            if (processList.entries.count != n) {
+                std::fprintf(stderr, "bench: %u process rows for %u\n", unsigned(processList.entries.count), unsigned(n));
+                std::exit(1);
+            }
+            figure(std::string("scale.refill_us_per_row.") + view + "." + std::to_string(n), cost * 1e6);
         }
-        figure("scale.refill_us_per_row." + std::to_string(n), cost * 1e6);
-        (n == 10 ? smallest : largest) = cost;
-    }
-    figure("scale.refill.largest_over_smallest", largest / smallest);
-    for (DWORD n : {10u, 100u, 1000u, 5000u}) {
-        modules = n;
-        const double cost = perRow(n, [&] { moduleList.fill(GetCurrentProcessId()); });
-        if (moduleList.entries.count != n) {
-            std::fprintf(stderr, "bench: %u module rows for %u\n", unsigned(moduleList.entries.count), unsigned(n));
-            std::exit(1);
+        for (DWORD n : {100u, 1000u, 5000u}) {
+            modules = n;
+            const double cost = perRow(n, [&] { moduleList.fill(GetCurrentProcessId()); painted(); });
+            if (moduleList.entries.count != n) {
+                std::fprintf(stderr, "bench: %u module rows for %u\n", unsigned(moduleList.entries.count), unsigned(n));
+                std::exit(1);
+            }
+            figure(std::string("scale.fill_us_per_row.") + view + "." + std::to_string(n), cost * 1e6);
         }
-        figure("scale.fill_us_per_row." + std::to_string(n), cost * 1e6);
-        (n == 10 ? smallest : largest) = cost;
     }
-    figure("scale.fill.largest_over_smallest", largest / smallest);
+    ShowWindow(main.handle, SW_HIDE);
 
     // Allocations of a second refill the size of the first. Each row makes
     // its entry and grows its name block by block as the text is appended;
@@ -377,38 +664,39 @@ void scaleFigures(MainWindow& main)
 int main(int argc, char** argv)
 {
     int arg = 1;
-    bool inProcess = false;
-    if (arg < argc && std::strcmp(argv[arg], "--in-process-modules") == 0) {
-        inProcess = true;
-        ++arg;
+    bool phasesOnly = false, inProcess = false;
+    for (; arg < argc && argv[arg][0] == '-'; ++arg) {
+        phasesOnly = phasesOnly || std::strcmp(argv[arg], "--phases") == 0;
+        inProcess = inProcess || std::strcmp(argv[arg], "--in-process-modules") == 0;
     }
-    if (argc - arg != 2) {
-        std::fprintf(stderr, "usage: bench [--in-process-modules] program.exe minimal.exe\n");
+    moduleInstance = GetModuleHandleA(nullptr);
+    if (phasesOnly) {
+        phases(inProcess);
+        return 0;
+    }
+    if (argc - arg != 4) {
+        std::fprintf(stderr, "usage: bench [--in-process-modules] program.exe minimal.exe limit.exe helper.exe\n");
         return 2;
     }
     std::setvbuf(stdout, nullptr, _IONBF, 0);
-    moduleInstance = GetModuleHandleA(nullptr);
     std::printf("refresh.module_reads: %s\n", inProcess ? "in process" : "real");
     {
+        Crowd crowd(argv[arg + 3], 60);
         TestSupport::InProcessModules* served = inProcess ? new TestSupport::InProcessModules : nullptr;
         MainWindow main;
         main.create(mainWindowParams());
         ShowWindow(main.handle, SW_SHOW);
         pump();
         refreshFigures(main, "refresh");
-        // The same with the lists out of sight: what the program's own work
-        // costs, apart from the list boxes redrawing as rows come and go.
+        // The same with the lists out of sight.
         ShowWindow(main.handle, SW_HIDE);
         refreshFigures(main, "refresh_hidden");
-        // Under Wine a visible list box redraws its scroll bar on every row
-        // added past the first screenful, milliseconds a row: one figure for
-        // that, then the sizes measured out of sight.
-        ShowWindow(main.handle, SW_SHOW);
-        visibleFigure(main);
-        ShowWindow(main.handle, SW_HIDE);
         scaleFigures(main);
         delete served;
     }
-    startupFigures(argv[arg], argv[arg + 1]);
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    phaseFigures(self, inProcess);
+    startupFigures(argv[arg], argv[arg + 1], argv[arg + 2], inProcess ? "in-process" : "");
     return 0;
 }

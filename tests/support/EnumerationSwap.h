@@ -19,6 +19,10 @@ public:
     EnumerationSwap& operator=(const EnumerationSwap&) = delete;
     ~EnumerationSwap();
 
+    // What the enumeration did before this swap: the replacement of an
+    // enclosing swap, or the system's function asking for every view.
+    EnumerateModules passOn() const;
+
     // The import this build's program enumerates modules with.
     static const char* const importName;
     // The filter of the last call through EnumProcessModulesEx, or -1 when
@@ -27,6 +31,7 @@ public:
 
 private:
     EnumerateModules previous;
+    static void* systemFunction;
     ImportSwap swap;
 };
 

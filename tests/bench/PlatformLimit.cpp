@@ -1,0 +1,100 @@
+// The platform's limit for start-up: a minimal window that also makes the
+// calls the program cannot do without before its lists are shown, keeping
+// nothing: a Verdana font, one line measured and drawn in it, the process
+// snapshot walked to its end and the modules and paths of the process that
+// is the program's row 0. Given "in-process" its module reads are served in
+// process, as the program's are where Wine cannot read another process.
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include "inspection/ModuleHandles.h"
+#include "support/InProcessModules.h"
+
+namespace {
+
+HFONT font = nullptr;
+const char line[] = "Current Processes";
+
+LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_PAINT) {
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(window, &paint);
+        SelectObject(dc, font);
+        TextOutA(dc, 20, 73, line, sizeof(line) - 1);
+        EndPaint(window, &paint);
+        return 0;
+    }
+    if (message == WM_CLOSE) {
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+void readModulesOfRowZero()
+{
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 record = {};
+    record.dwSize = sizeof(record);
+    DWORD rowZero = 0;
+    int seen = 0;
+    for (BOOL more = Process32First(snapshot, &record); more; more = Process32Next(snapshot, &record))
+        if (++seen == 2)
+            rowZero = record.th32ProcessID;
+    CloseHandle(snapshot);
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, rowZero);
+    if (process == nullptr)
+        return;
+    HMODULE modules[1024];
+    DWORD needed = 0;
+    if (Windows::enumerateModules(process, modules, sizeof(modules), &needed)) {
+        char path[MAX_PATH];
+        for (DWORD i = 0; i < needed / sizeof(HMODULE) && i < 1024; ++i)
+            GetModuleFileNameExA(process, modules[i], path, MAX_PATH);
+    }
+    CloseHandle(process);
+}
+
+int run(HINSTANCE instance, int show)
+{
+    WNDCLASSEXA record = {};
+    record.cbSize = sizeof(record);
+    record.lpfnWndProc = &procedure;
+    record.hInstance = instance;
+    record.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    record.lpszClassName = "PlatformLimit";
+    if (!RegisterClassExA(&record))
+        return 1;
+    HWND window = CreateWindowExA(0, "PlatformLimit", "Limit", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, 0, 467, 430,
+                                  nullptr, nullptr, instance, nullptr);
+    if (window == nullptr)
+        return 1;
+    font = CreateFontA(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "Verdana");
+    HDC dc = GetDC(window);
+    SelectObject(dc, font);
+    SIZE extent;
+    GetTextExtentPoint32A(dc, line, sizeof(line) - 1, &extent);
+    ReleaseDC(window, dc);
+    readModulesOfRowZero();
+    ShowWindow(window, show);
+    UpdateWindow(window);
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    DeleteObject(font);
+    return 0;
+}
+
+} // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int show)
+{
+    TestSupport::InProcessModules* served =
+        lstrcmpA(commandLine, "in-process") == 0 ? new TestSupport::InProcessModules : nullptr;
+    const int result = run(instance, show);
+    delete served;
+    return result;
+}
