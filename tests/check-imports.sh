@@ -14,7 +14,7 @@ x86) format=pei-i386 objdump=i686-w64-mingw32-objdump ;;
 x64) format=pei-x86-64 objdump=x86_64-w64-mingw32-objdump ;;
 *) fail "no build '$arch'" ;;
 esac
-dump=$($objdump -p "$exe") || exit 1
+dump=$($objdump -p "$exe" 2>&1) || fail "not readable as $format: $dump"
 echo "$dump" | grep -q "file format $format\$" || fail "not $format"
 echo "$dump" | grep -Eq '^Subsystem[[:space:]]+00000002' || fail "not a Windows GUI program"
 # One "DLL!Function" a line, the DLL's name in capitals.

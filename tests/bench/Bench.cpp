@@ -19,6 +19,7 @@
 
 #include "support/InProcessModules.h"
 #include "app/MainWindow.h"
+#include "bench/BareCalls.h"
 #include "inspection/ModuleHandles.h"
 #include "support/EnumerationSwap.h"
 #include "support/ImportSwap.h"
@@ -146,35 +147,11 @@ struct Crowd {
 };
 
 // The platform calls of one refresh and one selection, keeping nothing: the
-// snapshot walked to its end, the modules and paths of the process that is
-// row 0, then those of the selected process.
-void readModules(DWORD processId)
-{
-    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId);
-    if (process == nullptr)
-        return;
-    HMODULE modules[1024];
-    DWORD needed = 0;
-    if (Windows::enumerateModules(process, modules, sizeof(modules), &needed)) {
-        char path[MAX_PATH];
-        for (DWORD i = 0; i < needed / sizeof(HMODULE) && i < 1024; ++i)
-            GetModuleFileNameExA(process, modules[i], path, MAX_PATH);
-    }
-    CloseHandle(process);
-}
+// snapshot, the modules of row 0, then those of the selected process.
 void bareRefresh(DWORD selected)
 {
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32 record = {};
-    record.dwSize = sizeof(record);
-    DWORD firstListed = 0;
-    int seen = 0;
-    for (BOOL more = Process32First(snapshot, &record); more; more = Process32Next(snapshot, &record))
-        if (++seen == 2)
-            firstListed = record.th32ProcessID;
-    CloseHandle(snapshot);
-    readModules(firstListed);
-    readModules(selected);
+    BareCalls::readModules(BareCalls::rowZeroProcess());
+    BareCalls::readModules(selected);
 }
 
 // F5, then a click on this process's row, as the window handles them, and

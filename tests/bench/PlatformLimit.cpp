@@ -5,9 +5,8 @@
 // is the program's row 0. Given "in-process" its module reads are served in
 // process, as the program's are where Wine cannot read another process.
 #include <windows.h>
-#include <tlhelp32.h>
 
-#include "inspection/ModuleHandles.h"
+#include "bench/BareCalls.h"
 #include "support/InProcessModules.h"
 
 namespace {
@@ -32,30 +31,6 @@ LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-void readModulesOfRowZero()
-{
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32 record = {};
-    record.dwSize = sizeof(record);
-    DWORD rowZero = 0;
-    int seen = 0;
-    for (BOOL more = Process32First(snapshot, &record); more; more = Process32Next(snapshot, &record))
-        if (++seen == 2)
-            rowZero = record.th32ProcessID;
-    CloseHandle(snapshot);
-    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, rowZero);
-    if (process == nullptr)
-        return;
-    HMODULE modules[1024];
-    DWORD needed = 0;
-    if (Windows::enumerateModules(process, modules, sizeof(modules), &needed)) {
-        char path[MAX_PATH];
-        for (DWORD i = 0; i < needed / sizeof(HMODULE) && i < 1024; ++i)
-            GetModuleFileNameExA(process, modules[i], path, MAX_PATH);
-    }
-    CloseHandle(process);
-}
-
 int run(HINSTANCE instance, int show)
 {
     WNDCLASSEXA record = {};
@@ -76,7 +51,7 @@ int run(HINSTANCE instance, int show)
     SIZE extent;
     GetTextExtentPoint32A(dc, line, sizeof(line) - 1, &extent);
     ReleaseDC(window, dc);
-    readModulesOfRowZero();
+    BareCalls::readModules(BareCalls::rowZeroProcess());
     ShowWindow(window, show);
     UpdateWindow(window);
     MSG message;
