@@ -74,8 +74,15 @@ start_program() {
     done
     [ -n "$winpid" ] || { fail "no main window appeared"; exit 1; }
     settle '[ -n "$(field processes)" ] && [ -n "$(field modules)" ]' || fail "lists not filled"
-    # The newest window of that title is this copy's.
-    xwin=$(xdotool search --name '^Tarnwick Orrimel$' | sort -n | tail -1)
+    # This copy's X window, by the process id Wine gives it (X window ids
+    # need not grow with each new client).
+    xwin=
+    for i in $(seq 1 20); do
+        xwin=$(xdotool search --all --pid "$program" --name '^Tarnwick Orrimel$' 2>/dev/null | head -1)
+        [ -n "$xwin" ] && break
+        sleep 0.25
+    done
+    [ -n "$xwin" ] || { fail "no X window of process $program"; exit 1; }
 }
 
 # Keys go to the X window that has the input focus; with no window manager
