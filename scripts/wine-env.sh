@@ -39,6 +39,25 @@ use_arch() {
 
 wine() { "$WINE" "$@"; }
 
+# Sends the program, and the probe that reads its window, to a Wine desktop
+# of their own (640 x 480) until forget_desktop: with no window manager on
+# the private display, there Wine draws the window's frame, and the window
+# stands at the desktop's origin.
+desktop_apps=(TarnwickOrrimel.exe e2e_probe.exe)
+use_desktop() {
+    local app
+    for app in "${desktop_apps[@]}"; do
+        wine reg add "HKCU\\Software\\Wine\\AppDefaults\\$app\\Explorer" /v Desktop /d "$1" /f >/dev/null 2>&1
+    done
+    wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v "$1" /d 640x480 /f >/dev/null 2>&1
+}
+forget_desktop() {
+    local app
+    for app in "${desktop_apps[@]}"; do
+        wine reg delete "HKCU\\Software\\Wine\\AppDefaults\\$app" /f >/dev/null 2>&1
+    done
+}
+
 start_display() {
     local fifo
     fifo=$(mktemp -u)

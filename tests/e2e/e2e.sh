@@ -146,16 +146,7 @@ closebutton)
     # its own, Wine draws the frame itself, close button and all. Only this
     # program's runs go there, and the probe's, to find its window; only
     # while this case runs.
-    app_defaults='HKCU\Software\Wine\AppDefaults'
-    for app in TarnwickOrrimel.exe e2e_probe.exe; do
-        wine reg add "$app_defaults\\$app\Explorer" /v Desktop /d e2e /f >/dev/null 2>&1
-    done
-    wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v e2e /d 640x480 /f >/dev/null 2>&1
-    forget_desktop() {
-        for app in TarnwickOrrimel.exe e2e_probe.exe; do
-            wine reg delete "$app_defaults\\$app" /f >/dev/null 2>&1
-        done
-    }
+    use_desktop e2e
     trap 'forget_desktop; cleanup' EXIT
     "$WINE" "$exe" >/dev/null 2>&1 &
     program=$!

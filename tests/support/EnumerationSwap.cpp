@@ -6,40 +6,40 @@ namespace TestSupport {
 
 namespace {
 
-EnumerateModules current = nullptr;
+EnumerateModules current = nullptr; // the innermost swap's replacement
+void* systemFunction = nullptr;     // the import as the outermost swap found it
 
+// What differs between the builds: the import, what its entry is pointed at
+// for a replacement, and the system's function in EnumProcessModules' form.
 #ifdef _WIN64
+const char* const importName = "EnumProcessModulesEx";
+
 BOOL WINAPI filtered(HANDLE process, HMODULE* modules, DWORD size, LPDWORD needed, DWORD filter)
 {
     EnumerationSwap::lastFilter = filter;
     return current(process, modules, size, needed);
 }
-void* const adapter = reinterpret_cast<void*>(&filtered);
+void* entryFor(EnumerateModules) { return reinterpret_cast<void*>(&filtered); }
 
-using Filtered = BOOL(WINAPI*)(HANDLE, HMODULE*, DWORD, LPDWORD, DWORD);
-Filtered systemFiltered = nullptr;
 BOOL WINAPI everyView(HANDLE process, HMODULE* modules, DWORD size, LPDWORD needed)
 {
-    return systemFiltered(process, modules, size, needed, LIST_MODULES_ALL);
+    using Filtered = BOOL(WINAPI*)(HANDLE, HMODULE*, DWORD, LPDWORD, DWORD);
+    return reinterpret_cast<Filtered>(systemFunction)(process, modules, size, needed, LIST_MODULES_ALL);
 }
+EnumerateModules systemEnumeration() { return &everyView; }
 #else
-void* const adapter = nullptr;
+const char* const importName = "EnumProcessModules";
+
+void* entryFor(EnumerateModules replacement) { return reinterpret_cast<void*>(replacement); }
+EnumerateModules systemEnumeration() { return reinterpret_cast<EnumerateModules>(systemFunction); }
 #endif
 
 } // namespace
 
-#ifdef _WIN64
-const char* const EnumerationSwap::importName = "EnumProcessModulesEx";
-#else
-const char* const EnumerationSwap::importName = "EnumProcessModules";
-#endif
 DWORD EnumerationSwap::lastFilter = static_cast<DWORD>(-1);
 
-void* EnumerationSwap::systemFunction = nullptr;
-
 EnumerationSwap::EnumerationSwap(EnumerateModules replacement)
-    : previous(current),
-      swap("psapi.dll", importName, adapter != nullptr ? adapter : reinterpret_cast<void*>(replacement))
+    : previous(current), swap("psapi.dll", importName, entryFor(replacement))
 {
     if (previous == nullptr)
         systemFunction = swap.original<void*>();
@@ -47,18 +47,8 @@ EnumerationSwap::EnumerationSwap(EnumerateModules replacement)
     lastFilter = static_cast<DWORD>(-1);
 }
 
-EnumerateModules EnumerationSwap::passOn() const
-{
-    if (previous != nullptr)
-        return previous;
-#ifdef _WIN64
-    systemFiltered = reinterpret_cast<Filtered>(systemFunction);
-    return &everyView;
-#else
-    return reinterpret_cast<EnumerateModules>(systemFunction);
-#endif
-}
-
 EnumerationSwap::~EnumerationSwap() { current = previous; }
+
+EnumerateModules EnumerationSwap::passOn() const { return previous != nullptr ? previous : systemEnumeration(); }
 
 } // namespace TestSupport

@@ -23,15 +23,12 @@ public:
     // enclosing swap, or the system's function asking for every view.
     EnumerateModules passOn() const;
 
-    // The import this build's program enumerates modules with.
-    static const char* const importName;
     // The filter of the last call through EnumProcessModulesEx, or -1 when
     // none came that way since the swap began.
     static DWORD lastFilter;
 
 private:
     EnumerateModules previous;
-    static void* systemFunction;
     ImportSwap swap;
 };
 
