@@ -78,15 +78,31 @@ stop_display() {
 }
 
 # Makes the prefix once, completely, before anything runs in it; later runs
-# reuse it. A persistent server then keeps process starts cheap.
+# reuse it. Under qemu's emulation a 32-bit driver host now and then spins
+# for good while the prefix is made (seen: winedevice.exe at full CPU,
+# wineboot waiting on it), so no step here waits without a limit: a try
+# that has not finished within four minutes is ended and made again, up to
+# three times. Returns non-zero, saying so, when no try finished. A
+# persistent server then keeps process starts cheap.
 prepare_prefix() {
-    if [ ! -f "$WINEPREFIX/.complete" ]; then
-        echo "wine: creating the prefix $WINEPREFIX"
+    local try again=
+    for try in 1 2 3; do
+        [ -f "$WINEPREFIX/.complete" ] && break
+        echo "wine: creating the prefix $WINEPREFIX$again"
+        again=" (try $((try + 1)))"
         rm -rf "$WINEPREFIX"
         mkdir -p "$(dirname "$WINEPREFIX")"
-        wine wineboot --init >/dev/null 2>&1
-        "$WINESERVER" -w
-        touch "$WINEPREFIX/.complete"
+        if timeout -k 10 240 "$WINE" wineboot --init >/dev/null 2>&1 </dev/null &&
+           timeout 60 "$WINESERVER" -w; then
+            touch "$WINEPREFIX/.complete"
+        else
+            echo "wine: making the prefix did not finish within four minutes"
+            stop_wine
+        fi
+    done
+    if [ ! -f "$WINEPREFIX/.complete" ]; then
+        echo "wine: no try made the prefix $WINEPREFIX"
+        return 1
     fi
     "$WINESERVER" -p >/dev/null 2>&1 </dev/null
     # The first process of a session starts the prefix's services; let that
@@ -94,7 +110,8 @@ prepare_prefix() {
     timeout 180 "$WINE" cmd /c exit >/dev/null 2>&1 </dev/null || true
 }
 
+# Ends every process of the prefix and its server.
 stop_wine() {
     "$WINESERVER" -k >/dev/null 2>&1 || true
-    "$WINESERVER" -w >/dev/null 2>&1 || true
+    timeout 60 "$WINESERVER" -w >/dev/null 2>&1 || true
 }

@@ -24,7 +24,7 @@ started_display=
 if [ -z "${DISPLAY:-}" ]; then
     start_display
     started_display=1
-    prepare_prefix
+    prepare_prefix || exit 1
 fi
 
 programs=() # unix pids of the copies started here
