@@ -78,11 +78,11 @@ stop_display() {
 }
 
 # Makes the prefix once, completely, before anything runs in it; later runs
-# reuse it. Under qemu's emulation a 32-bit driver host now and then spins
-# for good while the prefix is made (seen: winedevice.exe at full CPU,
-# wineboot waiting on it), so no step here waits without a limit: a try
-# that has not finished within four minutes is ended and made again, up to
-# three times. Returns non-zero, saying so, when no try finished. A
+# reuse it. Under qemu's emulation the 32-bit Wine now and then hangs for
+# good while the prefix is made, about one try in ten (seen: a driver host
+# spinning, and a setup step waiting), so no step here waits without a
+# limit: a try that has not finished within four minutes is ended and made
+# again, up to three times. Returns non-zero, saying so, when no try finished. A
 # persistent server then keeps process starts cheap.
 prepare_prefix() {
     local try again=
