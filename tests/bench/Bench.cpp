@@ -23,6 +23,7 @@
 #include "inspection/ModuleHandles.h"
 #include "support/EnumerationSwap.h"
 #include "support/ImportSwap.h"
+#include "support/Processes.h"
 
 using TestSupport::EnumerationSwap;
 using TestSupport::ImportSwap;
@@ -449,32 +450,15 @@ void phaseFigures(const char* self, bool inProcess)
     std::vector<std::pair<std::string, std::vector<double>>> steps;
     std::vector<double> toEntry;
     for (int run = 0; run < runs; ++run) {
-        SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
-        HANDLE readEnd, writeEnd;
-        CreatePipe(&readEnd, &writeEnd, &inherit, 0);
-        SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-        std::string command = std::string("\"") + self + "\" --phases" + (inProcess ? " --in-process-modules" : "");
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof(startup);
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdOutput = writeEnd;
-        startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-        PROCESS_INFORMATION started = {};
+        const std::string command =
+            std::string("\"") + self + "\" --phases" + (inProcess ? " --in-process-modules" : "");
         const double launched = now();
-        if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &started)) {
-            std::fprintf(stderr, "bench: cannot start the phases (%lu)\n", GetLastError());
+        const TestSupport::CapturedRun phases = TestSupport::runCapturingOutput(command, false);
+        if (!phases.started) {
+            std::fprintf(stderr, "bench: cannot start the phases (%lu)\n", phases.error);
             std::exit(1);
         }
-        CloseHandle(writeEnd);
-        std::string output;
-        char chunk[4096];
-        DWORD got = 0;
-        while (ReadFile(readEnd, chunk, sizeof(chunk), &got, nullptr) && got > 0)
-            output.append(chunk, got);
-        WaitForSingleObject(started.hProcess, 60000);
-        CloseHandle(started.hProcess);
-        CloseHandle(started.hThread);
-        CloseHandle(readEnd);
+        const std::string& output = phases.output;
         for (size_t at = 0; at < output.size();) {
             const size_t end = std::min(output.find('\n', at), output.size());
             const std::string line = output.substr(at, end - at);

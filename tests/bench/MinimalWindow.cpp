@@ -3,6 +3,8 @@
 // "hidden" it shows nothing: a process that takes no focus from anyone.
 #include <windows.h>
 
+#include "bench/Yardstick.h"
+
 namespace {
 LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -16,24 +18,11 @@ LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int show)
 {
-    WNDCLASSEXA record = {};
-    record.cbSize = sizeof(record);
-    record.lpfnWndProc = &procedure;
-    record.hInstance = instance;
-    record.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    record.lpszClassName = "MinimalWindow";
-    if (!RegisterClassExA(&record))
-        return 1;
-    HWND window = CreateWindowExA(0, "MinimalWindow", "Minimal", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, 0, 467, 430,
-                                  nullptr, nullptr, instance, nullptr);
+    HWND window = Yardstick::create(instance, &procedure, "MinimalWindow", "Minimal");
     if (window == nullptr)
         return 1;
     if (lstrcmpA(commandLine, "hidden") != 0)
         ShowWindow(window, show);
-    MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
+    Yardstick::runLoop();
     return 0;
 }

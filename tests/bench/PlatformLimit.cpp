@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include "bench/BareCalls.h"
+#include "bench/Yardstick.h"
 #include "support/InProcessModules.h"
 
 namespace {
@@ -33,16 +34,7 @@ LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 
 int run(HINSTANCE instance, int show)
 {
-    WNDCLASSEXA record = {};
-    record.cbSize = sizeof(record);
-    record.lpfnWndProc = &procedure;
-    record.hInstance = instance;
-    record.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    record.lpszClassName = "PlatformLimit";
-    if (!RegisterClassExA(&record))
-        return 1;
-    HWND window = CreateWindowExA(0, "PlatformLimit", "Limit", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, 0, 467, 430,
-                                  nullptr, nullptr, instance, nullptr);
+    HWND window = Yardstick::create(instance, &procedure, "PlatformLimit", "Limit");
     if (window == nullptr)
         return 1;
     font = CreateFontA(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "Verdana");
@@ -54,11 +46,7 @@ int run(HINSTANCE instance, int show)
     BareCalls::readModules(BareCalls::rowZeroProcess());
     ShowWindow(window, show);
     UpdateWindow(window);
-    MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
+    Yardstick::runLoop();
     DeleteObject(font);
     return 0;
 }

@@ -21,6 +21,41 @@ StartedProcess::~StartedProcess()
     }
 }
 
+CapturedRun runCapturingOutput(std::string commandLine, bool withErrors)
+{
+    CapturedRun run = {false, ERROR_SUCCESS, 0, std::string()};
+    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+    HANDLE readEnd, writeEnd;
+    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) {
+        run.error = GetLastError();
+        return run;
+    }
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = writeEnd;
+    startup.hStdError = withErrors ? writeEnd : GetStdHandle(STD_ERROR_HANDLE);
+    PROCESS_INFORMATION info = {};
+    run.started = CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                                 &info) != 0;
+    if (!run.started)
+        run.error = GetLastError();
+    CloseHandle(writeEnd);
+    if (run.started) {
+        char chunk[4096];
+        DWORD got = 0;
+        while (ReadFile(readEnd, chunk, sizeof(chunk), &got, nullptr) && got > 0)
+            run.output.append(chunk, got);
+        WaitForSingleObject(info.hProcess, 60000);
+        GetExitCodeProcess(info.hProcess, &run.exitCode);
+        CloseHandle(info.hThread);
+        CloseHandle(info.hProcess);
+    }
+    CloseHandle(readEnd);
+    return run;
+}
+
 NamedEvent::NamedEvent(const std::string& kind)
     : name("tarnwick-" + kind + "-" + std::to_string(GetCurrentProcessId())),
       handle(CreateEventA(nullptr, TRUE, FALSE, name.c_str()))

@@ -18,6 +18,17 @@ struct StartedProcess {
     PROCESS_INFORMATION info = {};
 };
 
+// A command line run to its end (up to 60 s) with its output read through a
+// pipe: standard output, and standard error too when asked, else this
+// process's own.
+struct CapturedRun {
+    bool started;
+    DWORD error;    // GetLastError of a refused start
+    DWORD exitCode;
+    std::string output;
+};
+CapturedRun runCapturingOutput(std::string commandLine, bool withErrors);
+
 // A manual-reset event with a name of this process's own, for a helper.
 struct NamedEvent {
     explicit NamedEvent(const std::string& kind);

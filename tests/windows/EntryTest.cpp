@@ -13,6 +13,7 @@
 #include "core/Errors.h"
 #include "support/ImportSwap.h"
 #include "support/InProcessModules.h"
+#include "support/Processes.h"
 #include "support/SiblingPath.h"
 
 using TestSupport::ImportSwap;
@@ -315,31 +316,11 @@ INSTANTIATE_TEST_SUITE_P(Sites, RaiseSiteTest, ::testing::ValuesIn(raiseSites),
 // program as an uncaught exception, with no box and no window.
 TEST(StartupTest, RefusedBrushEndsTheProgramUncaughtWithoutABox)
 {
-    std::string command = "\"" + TestSupport::siblingPath("brush_failure.exe") + "\"";
-    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
-    HANDLE readEnd, writeEnd;
-    ASSERT_TRUE(CreatePipe(&readEnd, &writeEnd, &inherit, 0));
-    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdError = writeEnd;
-    startup.hStdOutput = writeEnd;
-    PROCESS_INFORMATION started = {};
-    ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                               &started)) << GetLastError();
-    CloseHandle(writeEnd);
-    std::string output;
-    char chunk[512];
-    DWORD read = 0;
-    while (ReadFile(readEnd, chunk, sizeof(chunk), &read, nullptr) && read > 0)
-        output.append(chunk, read);
-    CloseHandle(readEnd);
-    DWORD exitCode = 0;
-    WaitForSingleObject(started.hProcess, 60000);
-    GetExitCodeProcess(started.hProcess, &exitCode);
-    CloseHandle(started.hThread);
-    CloseHandle(started.hProcess);
+    const std::string command = "\"" + TestSupport::siblingPath("brush_failure.exe") + "\"";
+    const TestSupport::CapturedRun run = TestSupport::runCapturingOutput(command, true);
+    ASSERT_TRUE(run.started) << run.error;
+    const std::string& output = run.output;
+    const DWORD exitCode = run.exitCode;
 
     EXPECT_NE(output.find("brush refused"), std::string::npos) << output;
     EXPECT_NE(output.find("Windows::WindowsError"), std::string::npos) << output;
