@@ -14,7 +14,7 @@ const COLORREF linkColour = 0x03AD87;
 }
 
 const ClassAttributes MainWindow::attributes = {"MainWindow", nullptr, CS_HREDRAW | CS_VREDRAW,
-                                                MAKEINTRESOURCEA(32512), &mainWindowBrush, true};
+                                                MAKEINTRESOURCEA(32512), &mainWindowBrush, true, false};
 
 Font::Font(int height, int weight, DWORD underline)
     : handle(CreateFontA(-height, 0, 0, 0, weight, 0, underline, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "Verdana"))

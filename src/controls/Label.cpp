@@ -5,7 +5,7 @@
 
 namespace Windows {
 
-const ClassAttributes Label::attributes = {"Label", nullptr, CS_HREDRAW | CS_VREDRAW, nullptr, nullptr, false};
+const ClassAttributes Label::attributes = {"Label", nullptr, CS_HREDRAW | CS_VREDRAW, nullptr, nullptr, false, false};
 
 HWND Label::create(const CreateParams& params) { return WindowClass<Label>::create(*this, params); }
 

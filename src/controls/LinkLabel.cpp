@@ -9,7 +9,7 @@
 namespace Windows {
 
 const ClassAttributes LinkLabel::attributes = {"LinkLabel", nullptr, CS_HREDRAW | CS_VREDRAW,
-                                               MAKEINTRESOURCEA(32649), nullptr, false};
+                                               MAKEINTRESOURCEA(32649), nullptr, false, false};
 
 HWND LinkLabel::create(const CreateParams& params) { return WindowClass<LinkLabel>::create(*this, params); }
 

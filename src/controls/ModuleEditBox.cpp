@@ -5,7 +5,7 @@
 
 namespace Windows {
 
-const ClassAttributes ModuleEditBox::attributes = {"ModuleEditBox", "EDIT", 0, nullptr, nullptr, false};
+const ClassAttributes ModuleEditBox::attributes = {"ModuleEditBox", "EDIT", 0, nullptr, nullptr, false, true};
 
 HWND ModuleEditBox::create(const CreateParams& params) { return WindowClass<ModuleEditBox>::create(*this, params); }
 

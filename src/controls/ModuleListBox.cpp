@@ -4,7 +4,7 @@
 
 namespace Windows {
 
-const ClassAttributes ModuleListBox::attributes = {"ModuleListBox", "LISTBOX", 0, nullptr, nullptr, false};
+const ClassAttributes ModuleListBox::attributes = {"ModuleListBox", "LISTBOX", 0, nullptr, nullptr, false, false};
 
 HWND ModuleListBox::create(const CreateParams& params) { return WindowClass<ModuleListBox>::create(*this, params); }
 

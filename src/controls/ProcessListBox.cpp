@@ -4,7 +4,7 @@
 
 namespace Windows {
 
-const ClassAttributes ProcessListBox::attributes = {"ProcessListBox", "LISTBOX", 0, nullptr, nullptr, false};
+const ClassAttributes ProcessListBox::attributes = {"ProcessListBox", "LISTBOX", 0, nullptr, nullptr, false, false};
 
 HWND ProcessListBox::create(const CreateParams& params) { return WindowClass<ProcessListBox>::create(*this, params); }
 

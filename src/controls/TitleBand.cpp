@@ -7,7 +7,7 @@
 namespace Windows {
 
 const ClassAttributes TitleBand::attributes = {"TitleBand", nullptr, CS_HREDRAW | CS_VREDRAW, nullptr,
-                                               &titleBandBrush, false};
+                                               &titleBandBrush, false, false};
 
 HWND TitleBand::create(const CreateParams& params) { return WindowClass<TitleBand>::create(*this, params); }
 

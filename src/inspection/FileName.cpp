@@ -2,21 +2,17 @@
 
 namespace General {
 
-uint32_t fileNameOffset(const char* path)
+uint32_t fileNameOffset(const char* path, LeadByteTest isLeadByte)
 {
-    uint32_t length = 0;
-    while (path[length] != '\0')
-        ++length;
-    if (length == 0)
-        return 0;
-    if (path[length - 1] == '\\')
-        return length;
-    for (uint32_t k = length - 1; k > 0;) {
-        --k;
-        if (path[k] == '\\')
-            return k + 1;
+    uint32_t offset = 0;
+    for (uint32_t i = 0; path[i] != '\0';) {
+        const unsigned char byte = static_cast<unsigned char>(path[i]);
+        if (byte == '\\')
+            offset = i + 1;
+        // A lead byte before the terminator takes its trail byte with it.
+        i += isLeadByte != nullptr && isLeadByte(byte) && path[i + 1] != '\0' ? 2 : 1;
     }
-    return 0;
+    return offset;
 }
 
 } // namespace General

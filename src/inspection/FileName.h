@@ -4,8 +4,15 @@
 
 namespace General {
 
+// Tells whether a byte starts a two-byte character in the text's code page.
+using LeadByteTest = bool (*)(unsigned char);
+
 // Where the file name starts in a module path: one past the last backslash,
 // or 0 when there is none. Only the backslash separates; '/' and ':' do not.
-uint32_t fileNameOffset(const char* path);
+// In a double-byte code page the second byte of a character can be 0x5C, so
+// the path is walked a character at a time; without a test every byte is a
+// character, which is right for single-byte code pages and for UTF-8, whose
+// bytes beyond ASCII are all 0x80 or above.
+uint32_t fileNameOffset(const char* path, LeadByteTest isLeadByte = nullptr);
 
 } // namespace General

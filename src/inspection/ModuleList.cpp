@@ -8,12 +8,22 @@
 #include "ModuleHandles.h"
 #include "core/Errors.h"
 #include "core/Handles.h"
+#include "core/WideText.h"
 #include "toolkit/Window.h"
 
 namespace Windows {
 
+namespace {
+
+// In a double-byte code page a character's second byte can be 0x5C; the split
+// walks such a path a character at a time. UTF-8 and single-byte code pages
+// have no lead bytes.
+bool isLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != 0; }
+
+} // namespace
+
 ModuleEntry::ModuleEntry(const char* fullPath)
-    : path(fullPath), nameOffset(General::fileNameOffset(fullPath))
+    : path(fullPath), nameOffset(General::fileNameOffset(fullPath, &isLeadByte))
 {
 }
 
@@ -21,30 +31,33 @@ namespace {
 
 const DWORD processAccess = PROCESS_QUERY_INFORMATION | PROCESS_VM_READ;
 const uint32_t fixedHandles = 1024;
-// The longest path a module can have: 32,767 UTF-16 units, three bytes each
-// in UTF-8, and the terminator.
-const DWORD longestPath = 32767 * 3 + 1;
+// The longest path a module can have, in UTF-16 units, and its terminator.
+const DWORD longestPath = 32768;
 
-// The module's full path, NUL-terminated, or null when it cannot be read. A
-// path that does not fit comes back cut, with the buffer's size as its
-// length: it is read again into a block twice as large until it fits, so the
-// common case keeps the fixed buffer and its single read.
-const char* readPath(HANDLE process, HMODULE module, char (&fixed)[MAX_PATH], General::Array<char>& larger)
+// The module's full path in UTF-16 and its length, or null when it cannot be
+// read. Given a buffer too small, Vista to Windows 11 cut the path to one
+// character less than the buffer, terminate it and report nothing; XP fills
+// the buffer unterminated and returns its size; Wine returns the size,
+// terminated. So a result that fills the buffer may be cut: it is read again
+// into a block twice as large, up to the longest path there is. The common
+// case keeps the fixed buffer and its single read.
+const wchar_t* readPath(HANDLE process, HMODULE module, wchar_t (&fixed)[MAX_PATH], General::Array<wchar_t>& larger,
+                        uint32_t& length)
 {
-    char* buffer = fixed;
+    wchar_t* buffer = fixed;
     DWORD size = MAX_PATH;
-    DWORD length = GetModuleFileNameExA(process, module, buffer, size);
-    while (length >= size && size < longestPath) {
+    DWORD read = GetModuleFileNameExW(process, module, buffer, size);
+    while (read != 0 && read >= size - 1 && size < longestPath) {
         size = size < longestPath / 2 ? size * 2 : longestPath;
         if (larger.capacity < size)
             larger.reallocate(size);
         buffer = larger.items;
-        length = GetModuleFileNameExA(process, module, buffer, size);
+        read = GetModuleFileNameExW(process, module, buffer, size);
     }
-    if (length == 0)
+    if (read == 0)
         return nullptr;
-    // Still cut at the longest size: terminated inside the buffer.
-    buffer[length < size ? length : size - 1] = '\0';
+    // Still filling the longest buffer: the path ends inside it.
+    length = read < size ? read : size - 1;
     return buffer;
 }
 
@@ -101,12 +114,20 @@ void ModuleList::fill(uint32_t processId)
         return;
     }
 
-    char path[MAX_PATH];
-    General::Array<char> longPath;
+    wchar_t path[MAX_PATH];
+    General::Array<wchar_t> longPath;
+    General::Array<wchar_t> mappedPath;
+    General::String text;
+    SystemFolderMap folders(process.handle);
     const uint32_t moduleCount = needed / sizeof(HMODULE);
     for (uint32_t i = 0; i < moduleCount; ++i) {
-        if (const char* read = readPath(process.handle, modules[i], path, longPath))
-            add(read);
+        uint32_t length = 0;
+        const wchar_t* read = readPath(process.handle, modules[i], path, longPath, length);
+        if (read == nullptr)
+            continue;
+        read = folders.apply(modules[i], read, length, mappedPath);
+        narrowText(read, length, text);
+        add(text.text());
     }
     process.close();
     ListRows::select(box, 0);

@@ -3,6 +3,7 @@
 #include "ListRows.h"
 #include "core/Errors.h"
 #include "core/Handles.h"
+#include "core/WideText.h"
 #include "toolkit/Window.h"
 
 namespace Windows {
@@ -17,21 +18,28 @@ void ProcessList::refill()
     if (snapshot.handle == INVALID_HANDLE_VALUE)
         throw WindowsError(GetLastError());
 
-    PROCESSENTRY32 record;
+    // The UTF-16 records: the 8-bit ones convert the name into 260 bytes,
+    // which cut a long name in a multi-byte code page, mid-character even.
+    PROCESSENTRY32W record;
     record.dwSize = sizeof(record);
+    General::String name;
     // The snapshot's first record is not listed.
-    if (Process32First(snapshot.handle, &record)) {
-        while (Process32Next(snapshot.handle, &record))
-            add(record);
+    if (Process32FirstW(snapshot.handle, &record)) {
+        while (Process32NextW(snapshot.handle, &record))
+            add(record, name);
     }
     snapshot.close();
     ListRows::select(listBox->handle, 0);
 }
 
-void ProcessList::add(const PROCESSENTRY32& record)
+void ProcessList::add(const PROCESSENTRY32W& record, General::String& name)
 {
+    uint32_t length = 0;
+    while (length < MAX_PATH && record.szExeFile[length] != L'\0')
+        ++length;
+    narrowText(record.szExeFile, length, name);
     ListRows::addEntry(listBox->handle, entries,
-                       General::OwnerPtr<ProcessEntry>(new ProcessEntry(record.th32ProcessID, record.szExeFile)),
+                       General::OwnerPtr<ProcessEntry>(new ProcessEntry(record.th32ProcessID, name.text())),
                        [](const ProcessEntry& entry) { return entry.exeName.text(); });
 }
 

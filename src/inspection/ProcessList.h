@@ -29,7 +29,9 @@ public:
 
     // Replaces every entry and row by a new snapshot and selects row 0.
     void refill();
-    void add(const PROCESSENTRY32& record);
+    // Converts the record's name through `name`, a buffer reused for every
+    // record of a refill.
+    void add(const PROCESSENTRY32W& record, General::String& name);
     // The selected row's entry, or null; valid until the next refill.
     ProcessEntry* selectedEntry();
 

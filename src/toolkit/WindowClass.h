@@ -17,6 +17,11 @@ struct ClassAttributes {
     const char* cursor;      // a system cursor id, or null
     HBRUSH const* background; // one of the class brushes, or null
     bool icons;              // the program's icon group, large and small
+    // A Unicode window: registered and created with the UTF-16 calls, so the
+    // control keeps, draws and copies its text in UTF-16 whatever the code
+    // page, while the program still speaks to it in 8-bit text. Such a class
+    // is a superclass and its windows are made without text.
+    bool unicode;
 };
 
 // Registration, creation, binding and routing, the same for every class.
@@ -32,9 +37,17 @@ public:
     {
         if (classAtom == 0)
             registerClass();
-        HWND window = CreateWindowExA(params.dwExStyle, Object::attributes.name, params.lpszName,
-                                      params.style, params.x, params.y, params.cx, params.cy,
-                                      params.hwndParent, params.hMenu, moduleInstance, &object);
+        HWND window;
+        if (Object::attributes.unicode) {
+            const WideName name(Object::attributes.name);
+            window = CreateWindowExW(params.dwExStyle, name.text, nullptr, params.style, params.x, params.y,
+                                     params.cx, params.cy, params.hwndParent, params.hMenu, moduleInstance,
+                                     &object);
+        } else {
+            window = CreateWindowExA(params.dwExStyle, Object::attributes.name, params.lpszName, params.style,
+                                     params.x, params.y, params.cx, params.cy, params.hwndParent, params.hMenu,
+                                     moduleInstance, &object);
+        }
         const DWORD error = GetLastError();
         // A handler's exception stopped at the window procedure; it goes on here.
         rethrowKeptException();
@@ -47,6 +60,7 @@ public:
     {
         Object* object;
         if (message == WM_NCCREATE) {
+            // lpCreateParams leads CREATESTRUCTA and CREATESTRUCTW alike.
             object = static_cast<Object*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
             SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(object));
             object->handle = window;
@@ -54,7 +68,7 @@ public:
             object = reinterpret_cast<Object*>(GetWindowLongPtrA(window, GWLP_USERDATA));
         }
         if (object == nullptr)
-            return CallWindowProcA(baseProc, window, message, wParam, lParam);
+            return callBase(window, message, wParam, lParam);
 
         LRESULT result = 0;
         bool raised = false;
@@ -75,10 +89,45 @@ public:
             return message == WM_CREATE ? -1 : 0;
         if (result != 0)
             return result;
-        return CallWindowProcA(baseProc, window, message, wParam, lParam);
+        return callBase(window, message, wParam, lParam);
     }
 
 private:
+    static LRESULT callBase(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        return Object::attributes.unicode ? CallWindowProcW(baseProc, window, message, wParam, lParam)
+                                          : CallWindowProcA(baseProc, window, message, wParam, lParam);
+    }
+
+    // A class name, ASCII, as the UTF-16 calls take it.
+    struct WideName {
+        explicit WideName(const char* name)
+        {
+            int i = 0;
+            for (; name[i] != '\0' && i < 63; ++i)
+                text[i] = static_cast<wchar_t>(static_cast<unsigned char>(name[i]));
+            text[i] = L'\0';
+        }
+        wchar_t text[64];
+    };
+
+    static void registerUnicodeSuperclass()
+    {
+        const ClassAttributes& attributes = Object::attributes;
+        WNDCLASSEXW record = {};
+        if (!GetClassInfoExW(nullptr, WideName(attributes.systemClass).text, &record))
+            throw WindowsError(GetLastError());
+        baseProc = record.lpfnWndProc;
+        const WideName name(attributes.name);
+        record.cbSize = sizeof(WNDCLASSEXW);
+        record.lpszClassName = name.text;
+        record.lpfnWndProc = windowProc;
+        record.hInstance = moduleInstance;
+        classAtom = RegisterClassExW(&record);
+        if (classAtom == 0)
+            throw WindowsError(GetLastError());
+    }
+
     template <class O>
     static auto routeCommand(O& object, WPARAM wParam, int) -> decltype(O::command(object, wParam))
     {
@@ -93,6 +142,10 @@ private:
     static void registerClass()
     {
         const ClassAttributes& attributes = Object::attributes;
+        if (attributes.unicode) {
+            registerUnicodeSuperclass();
+            return;
+        }
         WNDCLASSEXA record = {};
         record.lpfnWndProc = DefWindowProcA;
         if (attributes.systemClass != nullptr) {

@@ -15,11 +15,11 @@ namespace BareCalls {
 inline DWORD rowZeroProcess()
 {
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32 record = {};
+    PROCESSENTRY32W record = {};
     record.dwSize = sizeof(record);
     DWORD rowZero = 0;
     int seen = 0;
-    for (BOOL more = Process32First(snapshot, &record); more; more = Process32Next(snapshot, &record))
+    for (BOOL more = Process32FirstW(snapshot, &record); more; more = Process32NextW(snapshot, &record))
         if (++seen == 2)
             rowZero = record.th32ProcessID;
     CloseHandle(snapshot);
@@ -35,9 +35,9 @@ inline void readModules(DWORD processId)
     HMODULE modules[1024];
     DWORD needed = 0;
     if (Windows::enumerateModules(process, modules, sizeof(modules), &needed)) {
-        char path[MAX_PATH];
+        wchar_t path[MAX_PATH];
         for (DWORD i = 0; i < needed / sizeof(HMODULE) && i < 1024; ++i)
-            GetModuleFileNameExA(process, modules[i], path, MAX_PATH);
+            GetModuleFileNameExW(process, modules[i], path, MAX_PATH);
     }
     CloseHandle(process);
 }

@@ -345,10 +345,10 @@ decltype(&GetClassInfoExA) realClassInfo;
 decltype(&CreateFontA) realFont;
 decltype(&GetTextExtentPoint32A) realExtent;
 decltype(&CreateToolhelp32Snapshot) realSnapshot;
-decltype(&Process32First) realFirst;
-decltype(&Process32Next) realNext;
+decltype(&Process32FirstW) realFirst;
+decltype(&Process32NextW) realNext;
 decltype(&OpenProcess) realOpen;
-decltype(&GetModuleFileNameExA) realPath;
+decltype(&GetModuleFileNameExW) realPath;
 TestSupport::EnumerateModules realEnumerate;
 decltype(&LoadImageA) realImage;
 decltype(&LoadCursorA) realCursor;
@@ -377,11 +377,11 @@ HFONT WINAPI timedFont(int h, int w, int e, int o, int wt, DWORD i, DWORD u, DWO
 }
 BOOL WINAPI timedExtent(HDC dc, LPCSTR text, int n, LPSIZE size) { Timed t(Measure); return realExtent(dc, text, n, size); }
 HANDLE WINAPI timedSnapshot(DWORD f, DWORD id) { Timed t(Snapshot); return realSnapshot(f, id); }
-BOOL WINAPI timedFirst(HANDLE h, LPPROCESSENTRY32 r) { Timed t(Snapshot); return realFirst(h, r); }
-BOOL WINAPI timedNext(HANDLE h, LPPROCESSENTRY32 r) { Timed t(Snapshot); return realNext(h, r); }
+BOOL WINAPI timedFirst(HANDLE h, LPPROCESSENTRY32W r) { Timed t(Snapshot); return realFirst(h, r); }
+BOOL WINAPI timedNext(HANDLE h, LPPROCESSENTRY32W r) { Timed t(Snapshot); return realNext(h, r); }
 HANDLE WINAPI timedOpen(DWORD a, BOOL i, DWORD id) { Timed t(ModuleReads); return realOpen(a, i, id); }
 BOOL WINAPI timedEnumerate(HANDLE p, HMODULE* m, DWORD s, LPDWORD n) { Timed t(ModuleReads); return realEnumerate(p, m, s, n); }
-DWORD WINAPI timedPath(HANDLE p, HMODULE m, LPSTR b, DWORD s) { Timed t(ModuleReads); return realPath(p, m, b, s); }
+DWORD WINAPI timedPath(HANDLE p, HMODULE m, LPWSTR b, DWORD s) { Timed t(ModuleReads); return realPath(p, m, b, s); }
 
 void phases(bool inProcess)
 {
@@ -393,10 +393,10 @@ void phases(bool inProcess)
         {"gdi32.dll", "CreateFontA", reinterpret_cast<void*>(&timedFont)},
         {"gdi32.dll", "GetTextExtentPoint32A", reinterpret_cast<void*>(&timedExtent)},
         {"kernel32.dll", "CreateToolhelp32Snapshot", reinterpret_cast<void*>(&timedSnapshot)},
-        {"kernel32.dll", "Process32First", reinterpret_cast<void*>(&timedFirst)},
-        {"kernel32.dll", "Process32Next", reinterpret_cast<void*>(&timedNext)},
+        {"kernel32.dll", "Process32FirstW", reinterpret_cast<void*>(&timedFirst)},
+        {"kernel32.dll", "Process32NextW", reinterpret_cast<void*>(&timedNext)},
         {"kernel32.dll", "OpenProcess", reinterpret_cast<void*>(&timedOpen)},
-        {"psapi.dll", "GetModuleFileNameExA", reinterpret_cast<void*>(&timedPath)},
+        {"psapi.dll", "GetModuleFileNameExW", reinterpret_cast<void*>(&timedPath)},
         {"user32.dll", "LoadImageA", reinterpret_cast<void*>(&timedImage)},
         {"user32.dll", "LoadCursorA", reinterpret_cast<void*>(&timedCursor)},
         {"user32.dll", "CreateWindowExA", reinterpret_cast<void*>(&timedCreate)},
@@ -497,18 +497,18 @@ HANDLE WINAPI sizedSnapshot(DWORD, DWORD)
     nextRecord = 0;
     return CreateEventA(nullptr, TRUE, FALSE, nullptr); // something CloseHandle takes
 }
-BOOL WINAPI nextProcess(HANDLE, LPPROCESSENTRY32 record)
+BOOL WINAPI nextProcess(HANDLE, LPPROCESSENTRY32W record)
 {
     if (nextRecord > processes) {
         SetLastError(ERROR_NO_MORE_FILES);
         return FALSE;
     }
     record->th32ProcessID = 1000 + nextRecord * 4;
-    std::snprintf(record->szExeFile, sizeof(record->szExeFile), "process%05lu.exe", nextRecord);
+    std::swprintf(record->szExeFile, MAX_PATH, L"process%05lu.exe", nextRecord);
     ++nextRecord;
     return TRUE;
 }
-BOOL WINAPI firstProcess(HANDLE snapshot, LPPROCESSENTRY32 record)
+BOOL WINAPI firstProcess(HANDLE snapshot, LPPROCESSENTRY32W record)
 {
     nextRecord = 0;
     return nextProcess(snapshot, record);
@@ -520,10 +520,10 @@ BOOL WINAPI sizedModules(HANDLE, HMODULE* handles, DWORD size, LPDWORD needed)
     *needed = modules * sizeof(HMODULE);
     return TRUE;
 }
-DWORD WINAPI sizedPath(HANDLE, HMODULE module, LPSTR path, DWORD size)
+DWORD WINAPI sizedPath(HANDLE, HMODULE module, LPWSTR path, DWORD size)
 {
     const unsigned index = (reinterpret_cast<UINT_PTR>(module) - 0x10000000) / 0x10000;
-    return std::snprintf(path, size, "C:\\Program Files\\Measured Vendor\\Shared\\module%05u.dll", index);
+    return std::swprintf(path, size, L"C:\\Program Files\\Measured Vendor\\Shared\\module%05u.dll", index);
 }
 decltype(&OpenProcess) realOpenProcess = nullptr;
 HANDLE WINAPI ownProcess(DWORD access, BOOL inherit, DWORD)
@@ -551,11 +551,11 @@ double perRow(DWORD n, Operation operation, int runs = 0)
 
 struct SizedLists {
     ImportSwap snapshot{"kernel32.dll", "CreateToolhelp32Snapshot", reinterpret_cast<void*>(&sizedSnapshot)};
-    ImportSwap first{"kernel32.dll", "Process32First", reinterpret_cast<void*>(&firstProcess)};
-    ImportSwap next{"kernel32.dll", "Process32Next", reinterpret_cast<void*>(&nextProcess)};
+    ImportSwap first{"kernel32.dll", "Process32FirstW", reinterpret_cast<void*>(&firstProcess)};
+    ImportSwap next{"kernel32.dll", "Process32NextW", reinterpret_cast<void*>(&nextProcess)};
     ImportSwap open{"kernel32.dll", "OpenProcess", reinterpret_cast<void*>(&ownProcess)};
     EnumerationSwap enumerate{&sizedModules};
-    ImportSwap names{"psapi.dll", "GetModuleFileNameExA", reinterpret_cast<void*>(&sizedPath)};
+    ImportSwap names{"psapi.dll", "GetModuleFileNameExW", reinterpret_cast<void*>(&sizedPath)};
     SizedLists() { realOpenProcess = open.original<decltype(realOpenProcess)>(); }
 };
 

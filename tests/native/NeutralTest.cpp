@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <iconv.h>
+
 #include <string>
 
 #include "controls/CharacterFilter.h"
@@ -58,6 +60,31 @@ TEST(FileNameTest, Utf8NamesSplitWhole)
     };
     for (const auto& expected : cases)
         EXPECT_EQ(fileName(expected.path), expected.name) << expected.path;
+}
+
+// Code page 932 (Shift-JIS), where the second byte of 表 and 予 is 0x5C: the
+// split walks the path a character at a time, as the system's lead-byte test
+// tells it to, and finds the name whole.
+TEST(FileNameTest, DoubleByteCodePageSplitsAtRealBackslashesOnly)
+{
+    iconv_t toShiftJis = iconv_open("CP932", "UTF-8");
+    ASSERT_NE(toShiftJis, reinterpret_cast<iconv_t>(-1));
+    const auto cp932 = [&](std::string utf8) {
+        char out[256] = "";
+        char* in = &utf8[0];
+        char* to = out;
+        size_t inLeft = utf8.size(), outLeft = sizeof(out) - 1;
+        EXPECT_NE(iconv(toShiftJis, &in, &inLeft, &to, &outLeft), static_cast<size_t>(-1));
+        return std::string(out, to);
+    };
+    const auto isLead = [](unsigned char byte) { return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC); };
+    const std::string path = cp932(u8"C:\\アプリ\\表示.dll"), name = cp932(u8"表示.dll");
+    ASSERT_EQ(name[1], '\\');
+    EXPECT_EQ(path.c_str() + fileNameOffset(path.c_str(), isLead), name);
+    EXPECT_EQ(fileNameOffset(cp932(u8"C:\\表\\予").c_str(), isLead), 6u);
+    // A path that ends on a lead byte ends there.
+    EXPECT_EQ(fileNameOffset("a\\\x95", isLead), 2u);
+    iconv_close(toShiftJis);
 }
 
 TEST(CharacterFilterTest, OnlySelectAllCopyAndTabGetThrough)

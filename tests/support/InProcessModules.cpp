@@ -27,16 +27,16 @@ BOOL WINAPI loadedModules(HANDLE, HMODULE* modules, DWORD size, LPDWORD needed)
     return TRUE;
 }
 
-DWORD WINAPI loadedPath(HANDLE, HMODULE module, LPSTR path, DWORD size)
+DWORD WINAPI loadedPath(HANDLE, HMODULE module, LPWSTR path, DWORD size)
 {
-    return GetModuleFileNameA(module, path, size);
+    return GetModuleFileNameW(module, path, size);
 }
 
 } // namespace
 
 struct InProcessModules::Swaps {
     EnumerationSwap enumerate{&loadedModules};
-    ImportSwap name{"psapi.dll", "GetModuleFileNameExA", reinterpret_cast<void*>(&loadedPath)};
+    ImportSwap name{"psapi.dll", "GetModuleFileNameExW", reinterpret_cast<void*>(&loadedPath)};
 };
 
 InProcessModules::InProcessModules() : swaps(new Swaps) {}

@@ -4,7 +4,7 @@
 
 namespace TestSupport {
 
-// Serves EnumProcessModules and GetModuleFileNameExA from this process's own
+// Serves EnumProcessModules and GetModuleFileNameExW from this process's own
 // loader list, whatever process is asked about, for as long as it lives. For
 // a Wine that cannot read another process's memory (32-bit Wine under
 // user-mode emulation); the calls are still made through the program's

@@ -31,7 +31,7 @@ BOOL WINAPI ownModules(HANDLE, HMODULE* modules, DWORD size, LPDWORD needed)
     *needed = sizeof(own);
     return TRUE;
 }
-DWORD WINAPI ownName(HANDLE, HMODULE module, LPSTR path, DWORD size) { return GetModuleFileNameA(module, path, size); }
+DWORD WINAPI ownName(HANDLE, HMODULE module, LPWSTR path, DWORD size) { return GetModuleFileNameW(module, path, size); }
 
 int snapshots = 0;
 decltype(&CreateToolhelp32Snapshot) realSnapshot = nullptr;
@@ -65,7 +65,7 @@ struct MainWindowTest : ::testing::Test {
         ShowWindow(main.handle, SW_SHOW);
     }
     EnumerationSwap enumerate{&ownModules};
-    ImportSwap names{"psapi.dll", "GetModuleFileNameExA", reinterpret_cast<void*>(&ownName)};
+    ImportSwap names{"psapi.dll", "GetModuleFileNameExW", reinterpret_cast<void*>(&ownName)};
     ImportSwap snapshot{"kernel32.dll", "CreateToolhelp32Snapshot", reinterpret_cast<void*>(&countingSnapshot)};
     MainWindow main;
     MainWindowContents& c = main.contents;
@@ -157,6 +157,64 @@ TEST_F(MainWindowTest, SelectionsShowTheirModulesAndPaths)
     SendMessageA(main.handle, WM_COMMAND, MAKEWPARAM(1001, LBN_SELCHANGE), 0);
     EXPECT_EQ(c.moduleListBox.contents.entries.count, 3u);
     EXPECT_EQ(windowText(c.pathBox.handle), c.moduleListBox.contents.entries[0]->path.text());
+}
+
+namespace {
+// GetModuleFileNameExW given a buffer too small, as each platform answers:
+// XP fills it unterminated and returns its size; Vista to Windows 11 write
+// one character less and a terminator, return that count and set no error;
+// Wine 8 writes as Vista does but returns the size.
+enum class Cut { Xp, Windows10, Wine };
+Cut cut;
+std::wstring served;
+DWORD WINAPI cutPath(HANDLE, HMODULE, LPWSTR path, DWORD size)
+{
+    const DWORD length = static_cast<DWORD>(served.size());
+    const DWORD written = length < size ? length : cut == Cut::Xp ? size : size - 1;
+    std::copy(served.begin(), served.begin() + written, path);
+    if (written < size)
+        path[written] = L'\0';
+    return length < size ? length : cut == Cut::Windows10 ? size - 1 : size;
+}
+std::string utf8(const std::wstring& text)
+{
+    std::string bytes(text.size() * 4, '\0');
+    bytes.resize(WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), &bytes[0], int(bytes.size()),
+                                     nullptr, nullptr));
+    return bytes;
+}
+} // namespace
+
+TEST_F(MainWindowTest, LongAndNonAsciiPathsShowWholeHoweverThePlatformCuts)
+{
+    ImportSwap cutting("psapi.dll", "GetModuleFileNameExW", reinterpret_cast<void*>(&cutPath));
+    for (Cut convention : {Cut::Xp, Cut::Windows10, Cut::Wine}) {
+        for (const std::wstring filler : {L"x", L"Иβ表🙂"}) {
+            for (size_t length : {259, 260, 261, 300, 5000}) {
+                SCOPED_TRACE(testing::Message() << "convention " << int(convention) << ", length " << length
+                                                << (filler.size() > 1 ? ", non-ASCII" : ""));
+                const std::wstring name = filler.size() > 1 ? L"модуль.dll" : L"module.dll";
+                served = L"C:\\";
+                while (served.size() < length - name.size() - 1)
+                    served += filler[served.size() % filler.size()];
+                // No surrogate pair split by the folder's last character.
+                if (IS_HIGH_SURROGATE(served.back()))
+                    served.back() = L'x';
+                served += L"\\" + name;
+                cut = convention;
+                SendMessageA(main.handle, WM_COMMAND, MAKEWPARAM(40001, 1), 0);
+                const std::string whole = utf8(served);
+                ASSERT_EQ(SendMessageA(c.moduleListBox.handle, LB_GETCOUNT, 0, 0), 3);
+                char row[64] = "";
+                SendMessageA(c.moduleListBox.handle, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(row));
+                EXPECT_EQ(row, utf8(name));
+                std::wstring shown(GetWindowTextLengthW(c.pathBox.handle) + 1, L'\0');
+                shown.resize(GetWindowTextW(c.pathBox.handle, &shown[0], int(shown.size())));
+                EXPECT_TRUE(shown == served) << "shown " << shown.size() << " of " << served.size();
+                EXPECT_EQ(c.moduleListBox.contents.entries[0]->path.text(), whole);
+            }
+        }
+    }
 }
 
 TEST_F(MainWindowTest, RefreshWithAnyCodeAndCloseLeavesTheWindows)
@@ -341,7 +399,7 @@ public:
     static const ClassAttributes attributes;
 };
 const ClassAttributes ShowcaseWindow::attributes = {"ShowcaseWindow", nullptr, CS_HREDRAW | CS_VREDRAW, nullptr,
-                                                    &mainWindowBrush, false};
+                                                    &mainWindowBrush, false, false};
 
 // Messages pumped for as long as TARNWICK_HOLD_MS says (none by default),
 // so that the test script can take a screenshot meanwhile.
@@ -473,7 +531,7 @@ TEST(MainWindowTeardownTest, FontsFirstThenChildrenLastToFirstThenTheWindow)
 {
     moduleInstance = GetModuleHandleA(nullptr);
     EnumerationSwap enumerate(&ownModules);
-    ImportSwap names("psapi.dll", "GetModuleFileNameExA", reinterpret_cast<void*>(&ownName));
+    ImportSwap names("psapi.dll", "GetModuleFileNameExW", reinterpret_cast<void*>(&ownName));
     ImportSwap deletes("gdi32.dll", "DeleteObject", reinterpret_cast<void*>(&recordDelete));
     ImportSwap destroys("user32.dll", "DestroyWindow", reinterpret_cast<void*>(&recordDestroy));
     realDelete2 = deletes.original<decltype(realDelete2)>();

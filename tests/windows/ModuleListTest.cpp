@@ -158,9 +158,9 @@ BOOL WINAPI inProcessEnum(HANDLE, HMODULE* modules, DWORD size, LPDWORD needed)
     return TRUE;
 }
 
-DWORD WINAPI inProcessName(HANDLE, HMODULE module, LPSTR path, DWORD size)
+DWORD WINAPI inProcessName(HANDLE, HMODULE module, LPWSTR path, DWORD size)
 {
-    return GetModuleFileNameA(module, path, size);
+    return GetModuleFileNameW(module, path, size);
 }
 
 // Replaces the calls that open and close handles, so each test can count them.
@@ -191,7 +191,7 @@ struct ModuleListTest : ::testing::Test {
     ModuleList list{&box};
     Watched watched;
     EnumerationSwap enumerate{&inProcessEnum};
-    ImportSwap names{"psapi.dll", "GetModuleFileNameExA", reinterpret_cast<void*>(&inProcessName)};
+    ImportSwap names{"psapi.dll", "GetModuleFileNameExW", reinterpret_cast<void*>(&inProcessName)};
 };
 
 // Against the real platform, with no module call replaced.
@@ -299,6 +299,66 @@ TEST(Wow64ModuleListTest, ThirtyTwoBitProcessListsItsOwnDlls)
     EXPECT_NE(std::find(rows.begin(), rows.end(), "kernel32.dll"), rows.end())
         << "no kernel32.dll among " << rows.size() << " modules";
     expectRowsFollowEntries(real.box, real.list);
+}
+#endif
+
+#ifdef _WIN64
+namespace {
+// A 32-bit process as Windows' 64-bit reader shows it: every view holds the
+// executable, the 64-bit ntdll and wow64, and the 32-bit ntdll and kernel32;
+// the 32-bit view holds the executable and the 32-bit DLLs; the system DLLs
+// of both are named under the system folder.
+const HMODULE exe32 = reinterpret_cast<HMODULE>(0x400000), ntdll64 = reinterpret_cast<HMODULE>(0x7FF000000000),
+              wow64 = reinterpret_cast<HMODULE>(0x7FF100000000), ntdll32 = reinterpret_cast<HMODULE>(0x77000000),
+              kernel32 = reinterpret_cast<HMODULE>(0x76000000);
+BOOL WINAPI wow64Views(HANDLE, HMODULE* modules, DWORD size, LPDWORD needed)
+{
+    std::vector<HMODULE> view = {exe32, ntdll64, wow64, ntdll32, kernel32};
+    if (EnumerationSwap::lastFilter == LIST_MODULES_32BIT)
+        view = {exe32, ntdll32, kernel32};
+    *needed = DWORD(view.size() * sizeof(HMODULE));
+    std::copy(view.begin(), view.begin() + std::min<size_t>(view.size(), size / sizeof(HMODULE)), modules);
+    return TRUE;
+}
+std::wstring systemFolder()
+{
+    wchar_t folder[MAX_PATH];
+    return std::wstring(folder, GetSystemDirectoryW(folder, MAX_PATH));
+}
+DWORD WINAPI wow64Paths(HANDLE, HMODULE module, LPWSTR path, DWORD size)
+{
+    std::wstring upper = systemFolder();
+    CharUpperW(&upper[0]);
+    const std::wstring named = module == exe32 ? L"C:\\apps\\app32.exe"
+                               : module == kernel32 ? upper + L"\\KERNEL32.DLL"
+                               : systemFolder() + (module == wow64 ? L"\\wow64.dll" : L"\\ntdll.dll");
+    const size_t written = named.copy(path, size - 1);
+    path[written] = L'\0';
+    return DWORD(written);
+}
+BOOL WINAPI underWow64(HANDLE, PBOOL wow)
+{
+    *wow = TRUE;
+    return TRUE;
+}
+} // namespace
+
+TEST_F(ModuleListTest, Wow64SystemDllsNameTheirOwnFiles)
+{
+    EnumerationSwap views(&wow64Views);
+    ImportSwap paths("psapi.dll", "GetModuleFileNameExW", reinterpret_cast<void*>(&wow64Paths));
+    ImportSwap wow("kernel32.dll", "IsWow64Process", reinterpret_cast<void*>(&underWow64));
+    list.fill(GetCurrentProcessId());
+    char system[MAX_PATH], wow64Folder[MAX_PATH];
+    const std::string sys(system, GetSystemDirectoryA(system, MAX_PATH));
+    const std::string wow32(wow64Folder, GetSystemWow64DirectoryA(wow64Folder, MAX_PATH));
+    ASSERT_FALSE(wow32.empty());
+    const std::vector<std::string> expected = {"C:\\apps\\app32.exe", sys + "\\ntdll.dll", sys + "\\wow64.dll",
+                                               wow32 + "\\ntdll.dll", wow32 + "\\KERNEL32.DLL"};
+    ASSERT_EQ(list.entries.count, expected.size());
+    for (uint32_t i = 0; i < expected.size(); ++i)
+        EXPECT_EQ(lower(list.entries[i]->path.text()), lower(expected[i]));
+    EXPECT_EQ(box.rows()[3], "ntdll.dll");
 }
 #endif
 
@@ -442,9 +502,9 @@ BOOL WINAPI failingEnum(HANDLE, HMODULE*, DWORD, LPDWORD)
     return FALSE;
 }
 
-decltype(&GetModuleFileNameExA) realFileName = nullptr;
+decltype(&GetModuleFileNameExW) realFileName = nullptr;
 int fileNameCalls = 0;
-DWORD WINAPI secondUnreadable(HANDLE process, HMODULE module, LPSTR path, DWORD size)
+DWORD WINAPI secondUnreadable(HANDLE process, HMODULE module, LPWSTR path, DWORD size)
 {
     EXPECT_EQ(size, static_cast<DWORD>(MAX_PATH));
     if (fileNameCalls++ == 1)
@@ -464,24 +524,24 @@ BOOL WINAPI manyEnum(HANDLE, HMODULE* modules, DWORD size, LPDWORD needed)
     return TRUE;
 }
 
-DWORD WINAPI numberedName(HANDLE, HMODULE module, LPSTR path, DWORD size)
+DWORD WINAPI numberedName(HANDLE, HMODULE module, LPWSTR path, DWORD size)
 {
     const unsigned index = static_cast<unsigned>(reinterpret_cast<UINT_PTR>(module)) - 0x10000;
     if (index >= manyModules)
         return 0;
-    return static_cast<DWORD>(wsprintfA(path, "C:\\lib\\m%u.dll", index)) + 0 * size;
+    return static_cast<DWORD>(wsprintfW(path, L"C:\\lib\\m%u.dll", index)) + 0 * size;
 }
 
 // A path of pathLength characters (0: one that never fits) read as Windows
 // XP reads it: cut to the buffer's size, unterminated, and that size returned.
 DWORD pathLength = 0;
 std::vector<DWORD> readSizes;
-DWORD WINAPI sizedName(HANDLE, HMODULE, LPSTR path, DWORD size)
+DWORD WINAPI sizedName(HANDLE, HMODULE, LPWSTR path, DWORD size)
 {
     readSizes.push_back(size);
     const DWORD length = pathLength != 0 ? pathLength : size;
     for (DWORD i = 0; i < length && i < size; ++i)
-        path[i] = i < 3 ? "C:\\"[i] : 'x';
+        path[i] = i < 3 ? L"C:\\"[i] : L'x';
     if (length >= size)
         return size;
     path[length] = '\0';
@@ -505,7 +565,7 @@ TEST_F(ModuleListTest, UnreadablePathIsLeftOutAndLaterRowsFollowTheirEntries)
     ModuleList full(&fullBox);
     full.fill(GetCurrentProcessId());
 
-    ImportSwap unreadable("psapi.dll", "GetModuleFileNameExA", reinterpret_cast<void*>(&secondUnreadable));
+    ImportSwap unreadable("psapi.dll", "GetModuleFileNameExW", reinterpret_cast<void*>(&secondUnreadable));
     realFileName = unreadable.original<decltype(realFileName)>();
     fileNameCalls = 0;
     list.fill(GetCurrentProcessId());
@@ -517,7 +577,7 @@ TEST_F(ModuleListTest, UnreadablePathIsLeftOutAndLaterRowsFollowTheirEntries)
 TEST_F(ModuleListTest, MoreThanTheFixedBlockListsEveryModule)
 {
     EnumerationSwap many(&manyEnum);
-    ImportSwap numbered("psapi.dll", "GetModuleFileNameExA", reinterpret_cast<void*>(&numberedName));
+    ImportSwap numbered("psapi.dll", "GetModuleFileNameExW", reinterpret_cast<void*>(&numberedName));
     enumSizes.clear();
     list.fill(GetCurrentProcessId());
     ASSERT_EQ(list.entries.count, manyModules);
@@ -531,18 +591,20 @@ TEST_F(ModuleListTest, MoreThanTheFixedBlockListsEveryModule)
 
 TEST_F(ModuleListTest, LongPathIsReadWholeIntoALargerBuffer)
 {
-    ImportSwap sized("psapi.dll", "GetModuleFileNameExA", reinterpret_cast<void*>(&sizedName));
-    const DWORD longest = 32767 * 3 + 1;
+    ImportSwap sized("psapi.dll", "GetModuleFileNameExW", reinterpret_cast<void*>(&sizedName));
+    const DWORD longest = 32768;
     const struct {
         DWORD length;
         std::vector<DWORD> reads; // of each module's path
         DWORD listed;
     } cases[] = {
-        {259, {260}, 259},
+        {258, {260}, 258},
+        // Filling the buffer to its last character may be a cut path.
+        {259, {260, 520}, 259},
         {260, {260, 520}, 260},
         {700, {260, 520, 1040}, 700},
         // Never fits: cut, and terminated, at the longest a path can be.
-        {0, {260, 520, 1040, 2080, 4160, 8320, 16640, 33280, 66560, longest}, longest - 1},
+        {0, {260, 520, 1040, 2080, 4160, 8320, 16640, longest}, longest - 1},
     };
     for (const auto& expected : cases) {
         SCOPED_TRACE(expected.length);

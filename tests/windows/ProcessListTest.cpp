@@ -41,19 +41,20 @@ HANDLE WINAPI failingCreateSnapshot(DWORD, DWORD)
     return INVALID_HANDLE_VALUE;
 }
 
-BOOL WINAPI fakeNext(HANDLE snapshot, PROCESSENTRY32* record)
+// The names are UTF-8 in the table and UTF-16 in the records.
+BOOL WINAPI fakeNext(HANDLE snapshot, PROCESSENTRY32W* record)
 {
     EXPECT_EQ(snapshot, fakeSnapshot);
-    EXPECT_EQ(record->dwSize, sizeof(PROCESSENTRY32));
+    EXPECT_EQ(record->dwSize, sizeof(PROCESSENTRY32W));
     if (nextRecord >= records.size())
         return FALSE;
     record->th32ProcessID = records[nextRecord].first;
-    std::strcpy(record->szExeFile, records[nextRecord].second.c_str());
+    EXPECT_NE(MultiByteToWideChar(CP_UTF8, 0, records[nextRecord].second.c_str(), -1, record->szExeFile, MAX_PATH), 0);
     ++nextRecord;
     return TRUE;
 }
 
-BOOL WINAPI fakeFirst(HANDLE snapshot, PROCESSENTRY32* record)
+BOOL WINAPI fakeFirst(HANDLE snapshot, PROCESSENTRY32W* record)
 {
     if (firstFails)
         return FALSE;
@@ -72,8 +73,8 @@ BOOL WINAPI trackingCloseHandle(HANDLE handle)
 struct FakeSnapshot {
     FakeSnapshot(std::vector<std::pair<DWORD, std::string>> table)
         : create("kernel32.dll", "CreateToolhelp32Snapshot", reinterpret_cast<void*>(&fakeCreateSnapshot)),
-          first("kernel32.dll", "Process32First", reinterpret_cast<void*>(&fakeFirst)),
-          next("kernel32.dll", "Process32Next", reinterpret_cast<void*>(&fakeNext)),
+          first("kernel32.dll", "Process32FirstW", reinterpret_cast<void*>(&fakeFirst)),
+          next("kernel32.dll", "Process32NextW", reinterpret_cast<void*>(&fakeNext)),
           close("kernel32.dll", "CloseHandle", reinterpret_cast<void*>(&trackingCloseHandle))
     {
         records = std::move(table);
@@ -133,9 +134,14 @@ TEST_F(ProcessListTest, SecondRefillReplacesEverything)
     FakeSnapshot snapshot({{0, "idle"}, {1, "a.exe"}, {2, "b.exe"}, {3, "c.exe"}});
     list.refill();
     SendMessageA(box.handle, LB_SETCURSEL, 2, 0);
-    records = {{0, "idle"}, {7, "z.exe"}};
+    // 200 CJK characters: 604 bytes in UTF-8, more than an 8-bit record holds.
+    std::string name;
+    for (int i = 0; i < 200; ++i)
+        name += u8"表";
+    name += ".exe";
+    records = {{0, "idle"}, {7, name}};
     list.refill();
-    EXPECT_EQ(box.rows(), (std::vector<std::string>{"z.exe"}));
+    EXPECT_EQ(box.rows(), (std::vector<std::string>{name}));
     EXPECT_EQ(list.entries.count, 1u);
     EXPECT_EQ(box.itemData(0), 0);
     EXPECT_EQ(box.selection(), 0);

@@ -41,13 +41,13 @@ BOOL WINAPI liveModules(HANDLE process, HMODULE* modules, DWORD size, LPDWORD ne
     return TRUE;
 }
 HANDLE dyingProcess = nullptr; // exits while its modules are read
-DWORD WINAPI livePath(HANDLE process, HMODULE module, LPSTR path, DWORD size)
+DWORD WINAPI livePath(HANDLE process, HMODULE module, LPWSTR path, DWORD size)
 {
     if (exited(process)) {
         SetLastError(ERROR_PARTIAL_COPY);
         return 0;
     }
-    const DWORD length = GetModuleFileNameA(module, path, size);
+    const DWORD length = GetModuleFileNameW(module, path, size);
     if (dyingProcess != nullptr && GetProcessId(process) == GetProcessId(dyingProcess)) {
         TerminateProcess(dyingProcess, 9);
         WaitForSingleObject(dyingProcess, 30000);
@@ -119,7 +119,7 @@ struct SoakTest : ::testing::Test {
                      reinterpret_cast<LPARAM>(c.processListBox.handle));
     }
     EnumerationSwap enumerate{&liveModules};
-    ImportSwap names{"psapi.dll", "GetModuleFileNameExA", reinterpret_cast<void*>(&livePath)};
+    ImportSwap names{"psapi.dll", "GetModuleFileNameExW", reinterpret_cast<void*>(&livePath)};
     MainWindow main;
     MainWindowContents& c = main.contents;
 };

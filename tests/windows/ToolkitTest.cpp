@@ -48,7 +48,7 @@ public:
     RecordingContents contents;
     static const ClassAttributes attributes;
 };
-const ClassAttributes RecordingWindow::attributes = {"RecordingWindow", nullptr, 0, nullptr, nullptr, false};
+const ClassAttributes RecordingWindow::attributes = {"RecordingWindow", nullptr, 0, nullptr, nullptr, false, false};
 
 CreateParams popup()
 {
@@ -226,8 +226,15 @@ TEST_F(Toolkit, PathBoxCanBeSelectedAndCopiedButNotChanged)
     parent.create(popup());
     ModuleEditBox box;
     box.contents.createChild(parent.handle, 1003, 0, 0);
-    const char* path = "C:\\windows\\system32\\kernel32.dll";
+    // A Unicode window: it keeps the program's UTF-8 as UTF-16, and shows
+    // and copies it so whatever the system's 8-bit code page.
+    EXPECT_TRUE(IsWindowUnicode(box.handle));
+    const char* path = u8"C:\\Пути\\模块\\🙂.dll";
+    const wchar_t* widePath = L"C:\\Пути\\模块\\🙂.dll";
     SetWindowTextA(box.handle, path);
+    wchar_t stored[260] = L"";
+    GetWindowTextW(box.handle, stored, 260);
+    EXPECT_STREQ(stored, widePath);
     for (WPARAM code : {WPARAM('x'), WPARAM(8), WPARAM(13), WPARAM(27), WPARAM(22), WPARAM(24), WPARAM(26)}) {
         SendMessageA(box.handle, WM_CHAR, code, 1);
         char text[260];
@@ -256,22 +263,22 @@ TEST_F(Toolkit, PathBoxCanBeSelectedAndCopiedButNotChanged)
     SendMessageA(box.handle, WM_KEYDOWN, VK_END, 1);
     DWORD caret = 0;
     SendMessageA(box.handle, EM_GETSEL, reinterpret_cast<WPARAM>(&caret), 0);
-    EXPECT_EQ(caret, static_cast<DWORD>(std::strlen(path)));
+    EXPECT_EQ(caret, static_cast<DWORD>(wcslen(widePath)));
 
     SendMessageA(box.handle, EM_SETSEL, 3, 5);
     SendMessageA(box.handle, WM_CHAR, 1, 1);
     DWORD start = 99, end = 99;
     SendMessageA(box.handle, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
     EXPECT_EQ(start, 0u);
-    EXPECT_EQ(end, static_cast<DWORD>(std::strlen(path)));
+    EXPECT_EQ(end, static_cast<DWORD>(wcslen(widePath)));
     EXPECT_EQ(SendMessageA(box.handle, WM_GETDLGCODE, 0, 0), 137);
     EXPECT_EQ(SendMessageA(box.handle, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(box.handle), 0), 1);
 
     SendMessageA(box.handle, WM_CHAR, 3, 1); // Ctrl+C: the edit control copies
     ASSERT_TRUE(OpenClipboard(nullptr));
-    HANDLE data = GetClipboardData(CF_TEXT);
+    HANDLE data = GetClipboardData(CF_UNICODETEXT);
     ASSERT_NE(data, nullptr);
-    EXPECT_STREQ(static_cast<const char*>(GlobalLock(data)), path);
+    EXPECT_STREQ(static_cast<const wchar_t*>(GlobalLock(data)), widePath);
     GlobalUnlock(data);
     CloseClipboard();
 }

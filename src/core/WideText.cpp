@@ -1,0 +1,23 @@
+#include <windows.h>
+
+#include "Errors.h"
+#include "WideText.h"
+
+namespace Windows {
+
+void narrowText(const wchar_t* text, uint32_t length, General::String& into)
+{
+    into.dropBack(into.count);
+    int bytes = 0;
+    if (length != 0) {
+        bytes = WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(length), nullptr, 0, nullptr, nullptr);
+        if (bytes == 0)
+            throw WindowsError(GetLastError());
+    }
+    into.appendRepeated(static_cast<uint32_t>(bytes) + 1, '\0');
+    if (bytes != 0 &&
+        WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(length), into.items, bytes, nullptr, nullptr) == 0)
+        throw WindowsError(GetLastError());
+}
+
+} // namespace Windows
