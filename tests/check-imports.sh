@@ -1,4 +1,4 @@
-#!/bin/sh
+#!/bin/bash
 # The shipped executable of one build is a Windows GUI program of that
 # build's format (x86: PE32 i386; x64: PE32+ x86-64) and imports exactly the
 # functions listed in imports-<arch>.txt, each from a system DLL, all present
@@ -27,4 +27,6 @@ imports=$(echo "$dump" | awk '
 echo "imports: $(echo "$imports" | cut -d! -f1 | sort -u | tr '\n' ' ')"
 unlisted=$(echo "$imports" | grep -v -x -F -f "$list")
 [ -z "$unlisted" ] || fail "imports not in $(basename "$list"): $(echo $unlisted)"
-echo "ok: $(echo "$imports" | wc -l) functions, every one listed"
+stale=$(grep -v -x -F -f <(echo "$imports") "$list")
+[ -z "$stale" ] || fail "listed in $(basename "$list") but not imported: $(echo $stale)"
+echo "ok: $(echo "$imports" | wc -l) functions, exactly those listed"

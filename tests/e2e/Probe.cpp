@@ -3,13 +3,18 @@
 //   e2e_probe.exe <process id>    the main window of that process
 //   e2e_probe.exe windows         how many main windows are shown, and their ids
 //   e2e_probe.exe clipboard       the clipboard's text
+//   e2e_probe.exe start <program> starts the program and waits for it,
+//                                 ending with its exit code
 // Texts are printed as UTF-8.
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+
+#include "support/HighAddresses.h"
 
 namespace {
 
@@ -92,10 +97,43 @@ std::string className(HWND window)
     return name;
 }
 
+// Starts the program suspended and, in the 64-bit build, reserves its free
+// address space below 4 GB before it runs, so that its heap lies above, as it
+// can on Windows. Killing this process ends the program too.
+int startProgram()
+{
+    int count = 0;
+    wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::wstring line = L"\"" + std::wstring(arguments[2]) + L"\"";
+    LocalFree(arguments);
+    HANDLE job = CreateJobObjectW(nullptr, nullptr);
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof(limits));
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION started = {};
+    if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr, &startup,
+                        &started)) {
+        std::printf("start: failed %lu\n", GetLastError());
+        return 2;
+    }
+    AssignProcessToJobObject(job, started.hProcess);
+    if (sizeof(void*) == 8)
+        TestSupport::reserveBelow4GB(started.hProcess);
+    ResumeThread(started.hThread);
+    WaitForSingleObject(started.hProcess, INFINITE);
+    DWORD code = 2;
+    GetExitCodeProcess(started.hProcess, &code);
+    return static_cast<int>(code);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    if (argc == 3 && std::strcmp(argv[1], "start") == 0)
+        return startProgram();
     if (argc != 2)
         return 2;
     if (std::strcmp(argv[1], "clipboard") == 0) {

@@ -39,6 +39,7 @@ cleanup() {
 trap cleanup EXIT
 
 probe() { wine "$tools/e2e_probe.exe" "$1" 2>/dev/null | tr -d '\r'; }
+windows_path() { local p=${1//\//\\}; echo "Z:$p"; }
 field() { sed -n "s/^$1: //p" <<<"$state"; }
 row() { cut -d'|' -f$(($2 + 1)) <<<"$1"; }
 read_state() { state=$(probe "$winpid"); }
@@ -56,11 +57,15 @@ settle() {
 }
 
 # Starts one copy and waits for its window with both lists filled; sets
-# winpid (Windows process id), xwin (its X window) and program (unix pid).
+# winpid (Windows process id), xwin (its X window) and program (unix pid of
+# the probe that started it, which ends with the program's exit code). The
+# probe reserves the 64-bit program's address space below 4 GB before it
+# runs, so that its heap lies above, as it can on Windows.
 start_program() {
-    local before after i
+    local before xbefore after i id
     before=$(probe windows | sed -n 's/^ids: //p')
-    "$WINE" "$exe" >/dev/null 2>&1 &
+    xbefore=" $(xdotool search --all --name '^Tarnwick Orrimel$' 2>/dev/null | tr '\n' ' ')"
+    "$WINE" "$tools/e2e_probe.exe" start "$(windows_path "$exe")" >/dev/null 2>&1 &
     program=$!
     programs+=("$program")
     winpid=
@@ -74,15 +79,17 @@ start_program() {
     done
     [ -n "$winpid" ] || { fail "no main window appeared"; exit 1; }
     settle '[ -n "$(field processes)" ] && [ -n "$(field modules)" ]' || fail "lists not filled"
-    # This copy's X window, by the process id Wine gives it (X window ids
+    # This copy's X window: the one that was not there before (X window ids
     # need not grow with each new client).
     xwin=
     for i in $(seq 1 20); do
-        xwin=$(xdotool search --all --pid "$program" --name '^Tarnwick Orrimel$' 2>/dev/null | head -1)
+        for id in $(xdotool search --all --name '^Tarnwick Orrimel$' 2>/dev/null); do
+            [[ "$xbefore " == *" $id "* ]] || xwin=$id
+        done
         [ -n "$xwin" ] && break
         sleep 0.25
     done
-    [ -n "$xwin" ] || { fail "no X window of process $program"; exit 1; }
+    [ -n "$xwin" ] || { fail "no new X window of the program"; exit 1; }
 }
 
 # Keys go to the X window that has the input focus; with no window manager
@@ -148,7 +155,7 @@ closebutton)
     # while this case runs.
     use_desktop e2e
     trap 'forget_desktop; cleanup' EXIT
-    "$WINE" "$exe" >/dev/null 2>&1 &
+    "$WINE" "$tools/e2e_probe.exe" start "$(windows_path "$exe")" >/dev/null 2>&1 &
     program=$!
     programs+=("$program")
     desktop=
@@ -182,7 +189,9 @@ processes)
     keys F5
     sleep 1
     read_state
-    shown=$(field processes | tr '|' '\n' | sort)
+    # The probe that started the program runs too; the probe and winedbg
+    # come and go.
+    shown=$(field processes | tr '|' '\n' | grep -v -x e2e_probe.exe | sort)
     # winedbg lists every process; it and its launcher are new since.
     listed=$(wine winedbg --command "info process" 2>/dev/null | tr -d '\r' | sed -n "s/^.*'\(.*\)'\s*$/\1/p" \
         | grep -v -x -e winedbg.exe -e start.exe -e e2e_probe.exe -e conhost.exe | sort)
@@ -301,7 +310,6 @@ names)
     module_name="модуль-μονάδα-模块-🙂.dll"
     mkdir -p "$deep"
     cp "$tools/named_module.dll" "$deep/$module_name"
-    windows_path() { local p=${1//\//\\}; echo "Z:$p"; }
     helper_path=$(windows_path "$folder/$helper_name")
     module_path=$(windows_path "$deep/$module_name")
     [ ${#module_path} -gt 300 ] || fail "the module's path has only ${#module_path} characters"

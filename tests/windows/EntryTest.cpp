@@ -157,6 +157,16 @@ BOOL WINAPI noClassInfo(HINSTANCE, LPCSTR, LPWNDCLASSEXA)
     SetLastError(ERROR_CLASS_DOES_NOT_EXIST);
     return FALSE;
 }
+BOOL WINAPI noWideClassInfo(HINSTANCE, LPCWSTR, LPWNDCLASSEXW)
+{
+    SetLastError(ERROR_CLASS_DOES_NOT_EXIST);
+    return FALSE;
+}
+int WINAPI noConversion(UINT, DWORD, LPCWCH, int, LPSTR, int, LPCCH, LPBOOL)
+{
+    SetLastError(ERROR_NO_UNICODE_TRANSLATION);
+    return 0;
+}
 ATOM WINAPI secondRegistrationFails(const WNDCLASSEXA* record)
 {
     if (++calls == 2) {
@@ -265,6 +275,10 @@ struct RaiseSiteTest : EntryTest, ::testing::WithParamInterface<RaiseSite> {};
 const RaiseSite raiseSites[] = {
     {"SuperclassInfo", "user32.dll", "GetClassInfoExA", reinterpret_cast<void*>(&noClassInfo), nullptr,
      nullptr, nullptr, nullptr, ERROR_CLASS_DOES_NOT_EXIST, true},
+    {"UnicodeSuperclassInfo", "user32.dll", "GetClassInfoExW", reinterpret_cast<void*>(&noWideClassInfo), nullptr,
+     nullptr, nullptr, nullptr, ERROR_CLASS_DOES_NOT_EXIST, true},
+    {"NameConversion", "kernel32.dll", "WideCharToMultiByte", reinterpret_cast<void*>(&noConversion), nullptr,
+     nullptr, nullptr, nullptr, ERROR_NO_UNICODE_TRANSLATION, true},
     {"ClassRegistration", "user32.dll", "RegisterClassExA", reinterpret_cast<void*>(&secondRegistrationFails),
      nullptr, nullptr, nullptr, nullptr, ERROR_NOT_ENOUGH_MEMORY, true},
     {"ChildCreation", "user32.dll", "CreateWindowExA", reinterpret_cast<void*>(&fourthWindowFails), nullptr,

@@ -118,6 +118,7 @@ struct AdjustCall {
     TOKEN_PRIVILEGES handedBack; // the previous state this call reported
 };
 std::vector<AdjustCall> adjustCalls;
+DWORD replacedAttributes = 0; // the state enabling reports it replaced
 
 BOOL WINAPI recordingAdjust(HANDLE token, BOOL disableAll, PTOKEN_PRIVILEGES newState, DWORD length,
                             PTOKEN_PRIVILEGES previous, PDWORD returned)
@@ -135,11 +136,12 @@ BOOL WINAPI recordingAdjust(HANDLE token, BOOL disableAll, PTOKEN_PRIVILEGES new
         return TRUE;
     }
     BOOL result = realAdjust(token, disableAll, newState, length, previous, returned);
-    // Wine may report nothing replaced; a real change is what is tested here.
-    if (previous != nullptr && result && previous->PrivilegeCount == 0) {
+    // What enabling replaced is reported as the test says, so that a restore
+    // that puts back anything else shows: Wine may report nothing replaced.
+    if (previous != nullptr && result) {
         previous->PrivilegeCount = 1;
         previous->Privileges[0] = newState->Privileges[0];
-        previous->Privileges[0].Attributes = 0;
+        previous->Privileges[0].Attributes = replacedAttributes;
     }
     if (previous != nullptr && result)
         adjustCalls.back().handedBack = *previous;
@@ -181,6 +183,7 @@ struct Watched {
         tokenStep = 0;
         tokensOpened = 0;
         adjustCalls.clear();
+        replacedAttributes = 0;
     }
     ~Watched() { EXPECT_TRUE(ledger.open.empty()) << ledger.open.size() << " handle(s) left open"; }
     ImportSwap open, close, token, adjust;
@@ -401,30 +404,41 @@ TEST_F(ModuleListTest, DeniedTwiceShowsAccessDeniedAndSelectsNothing)
 
 TEST_F(ModuleListTest, DeniedThenGrantedListsAndRestoresBeforeReturning)
 {
-    openResults = {ERROR_ACCESS_DENIED};
-    list.fill(GetCurrentProcessId());
-    EXPECT_EQ(openCalls, 2);
-    EXPECT_EQ(list.entries.count, 4u);
-    EXPECT_EQ(box.selection(), 0);
-    ASSERT_EQ(adjustCalls.size(), 2u);
-    EXPECT_TRUE(adjustCalls[0].hasPrevious);
-    EXPECT_EQ(adjustCalls[0].newState.PrivilegeCount, 1u);
-    EXPECT_EQ(adjustCalls[0].newState.Privileges[0].Attributes, static_cast<DWORD>(SE_PRIVILEGE_ENABLED));
-    LUID debug;
-    ASSERT_TRUE(LookupPrivilegeValueA(nullptr, "SeDebugPrivilege", &debug));
-    EXPECT_EQ(adjustCalls[0].newState.Privileges[0].Luid.LowPart, debug.LowPart);
-    EXPECT_EQ(adjustCalls[0].newState.Privileges[0].Luid.HighPart, debug.HighPart);
-    // The restore hands back exactly what enabling replaced.
-    EXPECT_FALSE(adjustCalls[1].hasPrevious);
-    const TOKEN_PRIVILEGES& replaced = adjustCalls[0].handedBack;
-    const TOKEN_PRIVILEGES& restored = adjustCalls[1].newState;
-    ASSERT_EQ(replaced.PrivilegeCount, 1u);
-    EXPECT_EQ(restored.PrivilegeCount, 1u);
-    EXPECT_EQ(restored.Privileges[0].Attributes, replaced.Privileges[0].Attributes);
-    EXPECT_EQ(restored.Privileges[0].Luid.LowPart, replaced.Privileges[0].Luid.LowPart);
-    EXPECT_EQ(restored.Privileges[0].Luid.HighPart, replaced.Privileges[0].Luid.HighPart);
-    EXPECT_EQ(restored.Privileges[0].Luid.LowPart, debug.LowPart);
-    EXPECT_EQ(tokensOpened, 1);
+    // Already enabled, or disabled, before: put back as it was (disabled last,
+    // as this process had it).
+    for (DWORD before : {DWORD(SE_PRIVILEGE_ENABLED), DWORD(0)}) {
+        SCOPED_TRACE(before);
+        replacedAttributes = before;
+        openResults = {ERROR_ACCESS_DENIED};
+        openCalls = 0;
+        tokensOpened = 0;
+        adjustCalls.clear();
+        list.fill(GetCurrentProcessId());
+        EXPECT_EQ(openCalls, 2);
+        EXPECT_EQ(list.entries.count, 4u);
+        EXPECT_EQ(box.selection(), 0);
+        ASSERT_EQ(adjustCalls.size(), 2u);
+        EXPECT_TRUE(adjustCalls[0].hasPrevious);
+        EXPECT_EQ(adjustCalls[0].newState.PrivilegeCount, 1u);
+        EXPECT_EQ(adjustCalls[0].newState.Privileges[0].Attributes, static_cast<DWORD>(SE_PRIVILEGE_ENABLED));
+        LUID debug;
+        ASSERT_TRUE(LookupPrivilegeValueA(nullptr, "SeDebugPrivilege", &debug));
+        EXPECT_EQ(adjustCalls[0].newState.Privileges[0].Luid.LowPart, debug.LowPart);
+        EXPECT_EQ(adjustCalls[0].newState.Privileges[0].Luid.HighPart, debug.HighPart);
+        // The restore hands back exactly what enabling replaced.
+        EXPECT_FALSE(adjustCalls[1].hasPrevious);
+        const TOKEN_PRIVILEGES& replaced = adjustCalls[0].handedBack;
+        const TOKEN_PRIVILEGES& restored = adjustCalls[1].newState;
+        ASSERT_EQ(replaced.PrivilegeCount, 1u);
+        EXPECT_EQ(restored.PrivilegeCount, 1u);
+        EXPECT_EQ(restored.Privileges[0].Attributes, replaced.Privileges[0].Attributes);
+        EXPECT_EQ(restored.Privileges[0].Luid.LowPart, replaced.Privileges[0].Luid.LowPart);
+        EXPECT_EQ(restored.Privileges[0].Luid.HighPart, replaced.Privileges[0].Luid.HighPart);
+        EXPECT_EQ(restored.Privileges[0].Luid.LowPart, debug.LowPart);
+        EXPECT_EQ(restored.Privileges[0].Attributes, before);
+        EXPECT_EQ(tokensOpened, 1);
+    }
+    replacedAttributes = 0;
 }
 
 TEST_F(ModuleListTest, EveryFailedEnablingStepStillTriesAgainAndClosesTheToken)

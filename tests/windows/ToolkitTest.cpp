@@ -109,6 +109,9 @@ TEST_F(Toolkit, MessageSequenceBindingAndRouting)
         window.create(popup());
     }
     ASSERT_NE(window.handle, nullptr);
+    // The 64-bit suite runs above 4 GB, and the binding keeps the whole pointer.
+    EXPECT_EQ(GetWindowLongPtrA(window.handle, GWLP_USERDATA), reinterpret_cast<LONG_PTR>(&window));
+    EXPECT_EQ(reinterpret_cast<ULONGLONG>(&window) >> 32 != 0, sizeof(void*) == 8);
     // WM_GETMINMAXINFO comes before WM_NCCREATE, finds no object and goes to
     // the base procedure; the handler's first message is WM_NCCREATE.
     ASSERT_GE(passedOn.size(), 2u);
