@@ -39,22 +39,37 @@ use_arch() {
 
 wine() { "$WINE" "$@"; }
 
+# Whether the rows of a list box are drawn in a picture of the screen: dark
+# text pixels in its rows 1 and 2 (row 0 is selected, in other colours).
+# The second argument is the probe's "x,y step h" for the list's client area.
+rows_drawn() {
+    local picture=$1 origin=$2 x y step dark
+    x=${origin%%,*}
+    y=${origin#*,}
+    y=${y%% *}
+    step=${origin##* }
+    dark=$(convert "$picture" -crop "150x$((2 * step))+$((x + 2))+$((y + step))" +repage -colorspace gray \
+        -threshold 50% -negate -format '%[fx:mean]' info: 2>/dev/null)
+    awk -v d="${dark:-0}" 'BEGIN { exit !(d > 0.01) }'
+}
+
 # Sends the program, and the probe that reads its window, to a Wine desktop
 # of their own (640 x 480) until forget_desktop: with no window manager on
 # the private display, there Wine draws the window's frame, and the window
-# stands at the desktop's origin.
+# stands at the desktop's origin. Each registry call has two minutes.
 desktop_apps=(TarnwickOrrimel.exe e2e_probe.exe)
 use_desktop() {
     local app
     for app in "${desktop_apps[@]}"; do
-        wine reg add "HKCU\\Software\\Wine\\AppDefaults\\$app\\Explorer" /v Desktop /d "$1" /f >/dev/null 2>&1
+        timeout 120 "$WINE" reg add "HKCU\\Software\\Wine\\AppDefaults\\$app\\Explorer" /v Desktop /d "$1" /f \
+            >/dev/null 2>&1 </dev/null
     done
-    wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v "$1" /d 640x480 /f >/dev/null 2>&1
+    timeout 120 "$WINE" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v "$1" /d 640x480 /f >/dev/null 2>&1 </dev/null
 }
 forget_desktop() {
     local app
     for app in "${desktop_apps[@]}"; do
-        wine reg delete "HKCU\\Software\\Wine\\AppDefaults\\$app" /f >/dev/null 2>&1
+        timeout 120 "$WINE" reg delete "HKCU\\Software\\Wine\\AppDefaults\\$app" /f >/dev/null 2>&1 </dev/null
     done
 }
 
@@ -108,6 +123,18 @@ prepare_prefix() {
     # The first process of a session starts the prefix's services; let that
     # happen once here rather than inside a timed test.
     timeout 180 "$WINE" cmd /c exit >/dev/null 2>&1 </dev/null || true
+    # No debugger: a process that crashes ends at once, a failure like any
+    # other, instead of waiting in winedbg until its case's limit.
+    if [ ! -f "$WINEPREFIX/.no-debugger" ]; then
+        local key ok=1
+        for key in 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \
+                   'HKLM\Software\Wow6432Node\Microsoft\Windows NT\CurrentVersion\AeDebug'; do
+            timeout 120 "$WINE" reg add "$key" /v Debugger /d false /f >/dev/null 2>&1 </dev/null || ok=
+        done
+        [ -n "$ok" ] && touch "$WINEPREFIX/.no-debugger"
+    fi
+    # A run killed outright may have left its Wine-desktop settings.
+    forget_desktop
 }
 
 # Ends every process of the prefix and its server.

@@ -146,6 +146,12 @@ window)
     expect_eq "sizing border" "$(field sizing_border)" 0
     expect_eq focus "$(field focus)" ProcessListBox
     expect_process_shown 0
+    # What the rows say is drawn in them.
+    sleep 1
+    import -window root "$screenshot.window.png" || fail "the screen could not be taken"
+    for list in process module; do
+        rows_drawn "$screenshot.window.png" "$(field ${list}_rows_at)" || fail "no text drawn in the $list list's rows"
+    done
     close_program
     ;;
 closebutton)
@@ -180,7 +186,12 @@ closebutton)
     expect_eq "main windows before the click" "$(probe windows | sed -n 's/^windows: //p')" 1
     # The window stands at the desktop's origin, its close button at the
     # right end of the caption.
-    import -window root -crop 467x430+0+0 "$screenshot" && echo "screenshot: $screenshot"
+    if import -window root -crop 467x430+0+0 "$screenshot"; then
+        colours=$(identify -format '%k' "$screenshot" 2>/dev/null || echo 0)
+        [ "$colours" -ge 4 ] && echo "screenshot: $screenshot" || fail "blank screenshot ($colours colours)"
+    else
+        fail "the screen could not be taken"
+    fi
     xdotool mousemove 453 11 click 1
     expect_exit "a click on the close button"
     ;;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/Entry.h"
+#include "TestWindows.h"
 #include "app/MainWindow.h"
 #include "core/Errors.h"
 #include "support/ImportSwap.h"
@@ -86,6 +87,14 @@ std::string systemText(DWORD code) { return Windows::WindowsError(code).ErrorTex
 struct EntryTest : ::testing::Test {
     void SetUp() override
     {
+        // Every class registers afresh, as in a program that just started.
+        TestSupport::unregistered<Windows::MainWindow>();
+        TestSupport::unregistered<Windows::TitleBand>();
+        TestSupport::unregistered<Windows::Label>();
+        TestSupport::unregistered<Windows::LinkLabel>();
+        TestSupport::unregistered<Windows::ProcessListBox>();
+        TestSupport::unregistered<Windows::ModuleListBox>();
+        TestSupport::unregistered<Windows::ModuleEditBox>();
         boxes.clear();
         fontsMade = 0;
         snapshotCalls = 0;

@@ -279,6 +279,11 @@ std::string repeated(const std::string& text, uint32_t times)
 // were, and has it painted once with its final rows and selection.
 TEST_F(MainWindowTest, RefreshDrawsEachListOnceWithItsFinalRows)
 {
+    // Painted first with other rows selected, so that the picture after the
+    // refresh tells its final rows from a stale one.
+    SendMessageA(c.processListBox.handle, LB_SETCURSEL, 1, 0);
+    SendMessageA(c.moduleListBox.handle, LB_SETCURSEL, 2, 0);
+    UpdateWindow(main.handle);
     recorded[0] = c.processListBox.handle;
     recorded[1] = c.moduleListBox.handle;
     asked.clear();

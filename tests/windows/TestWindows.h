@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "toolkit/Window.h"
+#include "toolkit/WindowClass.h"
 
 namespace TestSupport {
 
@@ -33,5 +34,13 @@ public:
     int selection() const { return static_cast<int>(SendMessageA(handle, LB_GETCURSEL, 0, 0)); }
     LRESULT itemData(int row) const { return SendMessageA(handle, LB_GETITEMDATA, row, 0); }
 };
+
+// A class as if never registered, whatever ran before in this process.
+template <class Object>
+void unregistered()
+{
+    UnregisterClassA(Object::attributes.name, GetModuleHandleA(nullptr));
+    Windows::WindowClass<Object>::classAtom = 0;
+}
 
 } // namespace TestSupport

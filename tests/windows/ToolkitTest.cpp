@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "TestWindows.h"
 #include "controls/Label.h"
 #include "controls/LinkLabel.h"
 #include "controls/ModuleEditBox.h"
@@ -133,6 +134,7 @@ TEST_F(Toolkit, MessageSequenceBindingAndRouting)
 
 TEST_F(Toolkit, ClassRegistersOnceAndAgainAfterARefusal)
 {
+    TestSupport::unregistered<Label>();
     {
         ImportSwap refuse("user32.dll", "RegisterClassExA", reinterpret_cast<void*>(&refusingRegister));
         Label label;
@@ -160,6 +162,7 @@ TEST_F(Toolkit, ClassRegistersOnceAndAgainAfterARefusal)
 
 TEST_F(Toolkit, FailedSystemClassLookupRaises)
 {
+    TestSupport::unregistered<ProcessListBox>();
     ImportSwap refuse("user32.dll", "GetClassInfoExA", reinterpret_cast<void*>(&refusingClassInfo));
     ProcessListBox box;
     CreateParams params = popup();
