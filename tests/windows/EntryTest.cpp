@@ -87,9 +87,9 @@ std::string systemText(DWORD code) { return Windows::WindowsError(code).ErrorTex
 struct EntryTest : ::testing::Test {
     void SetUp() override
     {
-        // Every class registers afresh, as in a program that just started.
-        TestSupport::unregistered<Windows::MainWindow>();
-        TestSupport::unregistered<Windows::TitleBand>();
+        // The classes register afresh, as in a program that just started;
+        // all but the two whose background brush the system would delete
+        // with them, which the next cases of this process still paint with.
         TestSupport::unregistered<Windows::Label>();
         TestSupport::unregistered<Windows::LinkLabel>();
         TestSupport::unregistered<Windows::ProcessListBox>();

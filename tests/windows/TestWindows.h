@@ -35,7 +35,8 @@ public:
     LRESULT itemData(int row) const { return SendMessageA(handle, LB_GETITEMDATA, row, 0); }
 };
 
-// A class as if never registered, whatever ran before in this process.
+// A class as if never registered, whatever ran before in this process. Not
+// for a class with a background brush of its own: the system deletes it.
 template <class Object>
 void unregistered()
 {
