@@ -15,6 +15,7 @@ export WINEDLLOVERRIDES="mscoree,mshtml=d;winemenubuilder.exe=d"
 # than an emulated one would.
 export WINESERVER=/usr/lib/wine/wineserver64
 XVFB_PID=
+WINE_PIDS_BEFORE= # what ran in the prefix before this script, noted by prepare_prefix
 
 # Chooses the build whose programs run from here on: x86 (32-bit, in a
 # win32 prefix) or x64 (64-bit, in a win64 prefix under wine64). Sets WINE,
@@ -101,6 +102,7 @@ stop_display() {
 # persistent server then keeps process starts cheap.
 prepare_prefix() {
     local try again=
+    WINE_PIDS_BEFORE=" $(prefix_pids | tr '\n' ' ')"
     for try in 1 2 3; do
         [ -f "$WINEPREFIX/.complete" ] && break
         echo "wine: creating the prefix $WINEPREFIX$again"
@@ -137,8 +139,34 @@ prepare_prefix() {
     forget_desktop
 }
 
-# Ends every process of the prefix and its server.
+# The processes running in the build's prefix, by pid: Wine's loaders and
+# server, and qemu running an emulated one, whose environment names the prefix.
+prefix_pids() {
+    local environ pid exe
+    for environ in /proc/[0-9]*/environ; do
+        pid=${environ#/proc/}
+        pid=${pid%/environ}
+        exe=$(readlink "/proc/$pid/exe" 2>/dev/null) || continue
+        case ${exe##*/} in
+        wine* | qemu-*) ;;
+        *) continue ;;
+        esac
+        tr '\0' '\n' <"$environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && echo "$pid"
+    done
+}
+
+# Ends what this script started in the prefix, by pid, and the prefix's
+# server only when nothing ran there before the script (prepare_prefix
+# noted what did): a program the user started there, or another run's, is
+# left alone. Under emulation the server's own kill does not reach every
+# process, so whatever of the script's is left is ended by its pid.
 stop_wine() {
-    "$WINESERVER" -k >/dev/null 2>&1 || true
-    timeout 60 "$WINESERVER" -w >/dev/null 2>&1 || true
+    local pid
+    if [ -z "${WINE_PIDS_BEFORE// /}" ]; then
+        "$WINESERVER" -k >/dev/null 2>&1 || true
+        timeout 60 "$WINESERVER" -w >/dev/null 2>&1 || true
+    fi
+    for pid in $(prefix_pids); do
+        [[ "$WINE_PIDS_BEFORE " == *" $pid "* ]] || kill -9 "$pid" 2>/dev/null
+    done
 }
