@@ -163,7 +163,7 @@ prefix_pids() {
 stop_wine() {
     local pid
     if [ -z "${WINE_PIDS_BEFORE// /}" ]; then
-        "$WINESERVER" -k >/dev/null 2>&1 || true
+        timeout 60 "$WINESERVER" -k >/dev/null 2>&1 || true
         timeout 60 "$WINESERVER" -w >/dev/null 2>&1 || true
     fi
     for pid in $(prefix_pids); do
