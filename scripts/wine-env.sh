@@ -72,6 +72,7 @@ forget_desktop() {
     for app in "${desktop_apps[@]}"; do
         timeout 120 "$WINE" reg delete "HKCU\\Software\\Wine\\AppDefaults\\$app" /f >/dev/null 2>&1 </dev/null
     done
+    return 0 # none there is what was asked for
 }
 
 start_display() {
@@ -137,6 +138,7 @@ prepare_prefix() {
     fi
     # A run killed outright may have left its Wine-desktop settings.
     forget_desktop
+    return 0
 }
 
 # The processes running in the build's prefix, by pid: Wine's loaders and

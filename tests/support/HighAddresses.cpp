@@ -4,6 +4,11 @@ namespace TestSupport {
 
 size_t reserveBelow4GB(HANDLE process)
 {
+#ifndef _WIN64
+    // Below 4 GB is all a 32-bit process has.
+    (void)process;
+    return 0;
+#else
     const ULONG_PTR limit = ULONG_PTR(1) << 32, granularity = 0x10000;
     size_t reserved = 0;
     ULONG_PTR address = granularity;
@@ -18,6 +23,7 @@ size_t reserveBelow4GB(HANDLE process)
         address = next;
     }
     return reserved;
+#endif
 }
 
 } // namespace TestSupport
