@@ -45,6 +45,12 @@ struct RecordingContents {
 class RecordingWindow : public Window {
 public:
     RecordingWindow() : contents(this) {}
+    // The window goes before `contents`, which its last messages still reach.
+    ~RecordingWindow() override
+    {
+        if (handle != nullptr)
+            DestroyWindow(handle);
+    }
     HWND create(const CreateParams& params) override { return WindowClass<RecordingWindow>::create(*this, params); }
     RecordingContents contents;
     static const ClassAttributes attributes;
