@@ -55,9 +55,10 @@ rows_drawn() {
 }
 
 # Sends the program, and the probe that reads its window, to a Wine desktop
-# of their own (640 x 480) until forget_desktop: with no window manager on
-# the private display, there Wine draws the window's frame, and the window
-# stands at the desktop's origin. Each registry call has two minutes.
+# of their own, of the size given, until forget_settings: with no window
+# manager on the private display, there Wine draws the window's frame, and
+# the window stands at the desktop's origin. Each registry call has two
+# minutes.
 desktop_apps=(TarnwickOrrimel.exe e2e_probe.exe)
 use_desktop() {
     local app
@@ -65,13 +66,15 @@ use_desktop() {
         timeout 120 "$WINE" reg add "HKCU\\Software\\Wine\\AppDefaults\\$app\\Explorer" /v Desktop /d "$1" /f \
             >/dev/null 2>&1 </dev/null
     done
-    timeout 120 "$WINE" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v "$1" /d 640x480 /f >/dev/null 2>&1 </dev/null
+    timeout 120 "$WINE" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v "$1" /d "$2" /f >/dev/null 2>&1 </dev/null
 }
-forget_desktop() {
+# Drops the desktop settings, and a display scaling a case set (LogPixels).
+forget_settings() {
     local app
     for app in "${desktop_apps[@]}"; do
         timeout 120 "$WINE" reg delete "HKCU\\Software\\Wine\\AppDefaults\\$app" /f >/dev/null 2>&1 </dev/null
     done
+    timeout 120 "$WINE" reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f >/dev/null 2>&1 </dev/null
     return 0 # none there is what was asked for
 }
 
@@ -136,8 +139,8 @@ prepare_prefix() {
         done
         [ -n "$ok" ] && touch "$WINEPREFIX/.no-debugger"
     fi
-    # A run killed outright may have left its Wine-desktop settings.
-    forget_desktop
+    # A run killed outright may have left its Wine-desktop or scaling settings.
+    forget_settings
     return 0
 }
 

@@ -1,6 +1,7 @@
 #include "MainWindow.h"
 
 #include "resources/ResourceIds.h"
+#include "toolkit/Dpi.h"
 #include "toolkit/WindowClass.h"
 
 namespace Windows {
@@ -11,20 +12,53 @@ const char* const copyrightNotice = "Copyright (c) 2026 Tarnwick Orrimel. All ri
 
 namespace {
 const COLORREF linkColour = 0x03AD87;
+
+// Where each child stands at 96 DPI, and the size of those not sized to
+// their text.
+struct Place {
+    int x, y, width, height;
+};
+const Place bandPlace = {0, 25, 467, 32};
+const Place processesPlace = {20, 73, 0, 0};
+const Place modulesPlace = {240, 73, 0, 0};
+const Place pathHeadingPlace = {20, 293, 0, 0};
+const Place hintPlace = {340, 7, 0, 0};
+const Place copyrightPlace = {112, 355, 0, 0};
+const Place homePlace = {155, 372, 0, 0};
+const Place processListPlace = {20, 90, 200, 200};
+const Place moduleListPlace = {240, 90, 200, 200};
+const Place pathBoxPlace = {20, 310, 420, 32};
+const SIZE outerSize = {467, 430};
+
+HFONT madeFont(int height, int weight, DWORD underline, int dpi)
+{
+    HFONT font = CreateFontA(-scaled(height, dpi), 0, 0, 0, weight, 0, underline, 0, DEFAULT_CHARSET, 0, 0, 0, 0,
+                             "Verdana");
+    if (font == nullptr)
+        throw WindowsError(GetLastError());
+    return font;
 }
+} // namespace
 
 const ClassAttributes MainWindow::attributes = {"MainWindow", nullptr, CS_HREDRAW | CS_VREDRAW,
                                                 MAKEINTRESOURCEA(32512), &mainWindowBrush, true, false};
 
-Font::Font(int height, int weight, DWORD underline)
-    : handle(CreateFontA(-height, 0, 0, 0, weight, 0, underline, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "Verdana"))
+Font::Font(int fontHeight, int fontWeight, DWORD fontUnderline)
+    : height(fontHeight), weight(fontWeight), underline(fontUnderline),
+      handle(madeFont(fontHeight, fontWeight, fontUnderline, 96))
 {
-    if (handle == nullptr)
-        throw WindowsError(GetLastError());
+}
+
+GdiObject Font::remake(int dpi)
+{
+    HFONT replaced = handle;
+    handle = madeFont(height, weight, underline, dpi);
+    return GdiObject(replaced);
 }
 
 MainWindowContents::MainWindowContents()
     : owner(nullptr),
+      lastFocus(nullptr),
       listFont(11, FW_NORMAL, 0),
       headingFont(11, FW_BOLD, 0),
       hintFont(10, FW_BOLD, 0),
@@ -32,11 +66,33 @@ MainWindowContents::MainWindowContents()
 {
 }
 
-LRESULT MainWindowContents::handleMessage(UINT message, WPARAM, LPARAM)
+LRESULT MainWindowContents::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_CREATE:
         layOut();
+        return 1;
+    case WM_DPICHANGED: {
+        // Moved to a monitor of another scaling: laid out anew, in the
+        // rectangle the platform suggests for it.
+        scaleTo(HIWORD(wParam));
+        const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
+        SetWindowPos(owner->handle, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                     suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+        return 1;
+    }
+    case WM_ACTIVATE:
+        // As a dialog does, the focus is noted when the window is left and
+        // given back when the platform focuses the window itself again.
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            HWND focus = GetFocus();
+            if (focus != nullptr && IsChild(owner->handle, focus))
+                lastFocus = focus;
+        }
+        return 0;
+    case WM_SETFOCUS:
+        if (HWND focus = lastFocus != nullptr ? lastFocus : processListBox.handle)
+            SetFocus(focus);
         return 1;
     case WM_CLOSE:
         // The window stays until the entry destroys it after the loop.
@@ -50,50 +106,102 @@ LRESULT MainWindowContents::handleMessage(UINT message, WPARAM, LPARAM)
 void MainWindowContents::layOut()
 {
     HWND parent = owner->handle;
-    titleBand.contents.createChild(parent, 0, 25, 467, 32);
+    titleBand.contents.createChild(parent, bandPlace.x, bandPlace.y, bandPlace.width, bandPlace.height);
 
     struct Heading {
         LabelContents& label;
         const char* text;
-        int x, y;
+        const Place& place;
     } headings[] = {
-        {processesLabel.contents, "Current Processes", 20, 73},
-        {modulesLabel.contents, "Loaded Modules", 240, 73},
-        {pathLabel.contents, "Module Path", 20, 293},
+        {processesLabel.contents, "Current Processes", processesPlace},
+        {modulesLabel.contents, "Loaded Modules", modulesPlace},
+        {pathLabel.contents, "Module Path", pathHeadingPlace},
     };
     for (Heading& heading : headings) {
         heading.label.setText(heading.text);
         heading.label.setFont(headingFont.handle);
-        heading.label.createAt(parent, heading.x, heading.y);
+        heading.label.createAt(parent, heading.place.x, heading.place.y);
     }
     refreshHint.contents.setText("Press F5 to Refresh");
     refreshHint.contents.setFont(hintFont.handle);
     refreshHint.contents.setColour(linkColour);
-    refreshHint.contents.createAt(parent, 340, 7);
+    refreshHint.contents.createAt(parent, hintPlace.x, hintPlace.y);
 
     copyrightLink.contents.setText(copyrightNotice);
     copyrightLink.contents.setUrl(copyrightAddress);
     copyrightLink.contents.setFont(linkFont.handle);
     copyrightLink.contents.setColour(linkColour);
-    copyrightLink.contents.createAt(parent, 112, 355);
+    copyrightLink.contents.createAt(parent, copyrightPlace.x, copyrightPlace.y);
 
     homeLink.contents.setText(homePageAddress);
     homeLink.contents.setUrl(homePageAddress);
     homeLink.contents.setFont(linkFont.handle);
     homeLink.contents.setColour(linkColour);
-    homeLink.contents.createAt(parent, 155, 372);
+    homeLink.contents.createAt(parent, homePlace.x, homePlace.y);
 
     const WPARAM font = reinterpret_cast<WPARAM>(listFont.handle);
-    processListBox.contents.createChild(parent, 1001, 20, 90);
+    processListBox.contents.createChild(parent, 1001, processListPlace.x, processListPlace.y);
     SendMessageA(processListBox.handle, WM_SETFONT, font, 1);
-    moduleListBox.contents.createChild(parent, 1002, 240, 90);
+    moduleListBox.contents.createChild(parent, 1002, moduleListPlace.x, moduleListPlace.y);
     SendMessageA(moduleListBox.handle, WM_SETFONT, font, 1);
-    pathBox.contents.createChild(parent, 1003, 20, 310);
+    pathBox.contents.createChild(parent, 1003, pathBoxPlace.x, pathBoxPlace.y);
     SendMessageA(pathBox.handle, WM_SETFONT, font, 1);
+
+    // Made as at 96 DPI; at any other, scaled before the window is shown.
+    const int dpi = windowDpi(parent);
+    if (dpi != 96) {
+        scaleTo(dpi);
+        const SIZE outer = outerSizeAt(outerSize, GetWindowLongA(parent, GWL_STYLE),
+                                       static_cast<DWORD>(GetWindowLongA(parent, GWL_EXSTYLE)), dpi);
+        SetWindowPos(parent, nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
 
     processListBox.contents.refill();
     refreshModules();
     processListBox.setFocus();
+}
+
+void MainWindowContents::scaleTo(int dpi)
+{
+    // The replaced fonts are deleted when this ends, after every child has
+    // been given the new ones.
+    GdiObject replaced[] = {listFont.remake(dpi), headingFont.remake(dpi), hintFont.remake(dpi),
+                            linkFont.remake(dpi)};
+    titleBand.contents.dpi = dpi;
+    const WPARAM font = reinterpret_cast<WPARAM>(listFont.handle);
+    struct Boxed {
+        Window& window;
+        const Place& place;
+    } boxes[] = {
+        {titleBand, bandPlace},
+        {processListBox, processListPlace},
+        {moduleListBox, moduleListPlace},
+        {pathBox, pathBoxPlace},
+    };
+    for (const Boxed& box : boxes) {
+        // A list box trims its height to whole rows of its font: the font first.
+        if (&box.window != &titleBand)
+            SendMessageA(box.window.handle, WM_SETFONT, font, 1);
+        MoveWindow(box.window.handle, scaled(box.place.x, dpi), scaled(box.place.y, dpi),
+                   scaled(box.place.width, dpi), scaled(box.place.height, dpi), TRUE);
+    }
+    struct Labelled {
+        LabelContents& label;
+        const Font& font;
+        const Place& place;
+    } labels[] = {
+        {processesLabel.contents, headingFont, processesPlace},
+        {modulesLabel.contents, headingFont, modulesPlace},
+        {pathLabel.contents, headingFont, pathHeadingPlace},
+        {refreshHint.contents, hintFont, hintPlace},
+        {copyrightLink.contents, linkFont, copyrightPlace},
+        {homeLink.contents, linkFont, homePlace},
+    };
+    for (const Labelled& labelled : labels) {
+        labelled.label.setFont(labelled.font.handle);
+        labelled.label.sizeToText(scaled(labelled.place.x, dpi), scaled(labelled.place.y, dpi));
+    }
+    InvalidateRect(owner->handle, nullptr, TRUE);
 }
 
 void MainWindowContents::refreshModules()

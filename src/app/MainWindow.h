@@ -8,18 +8,27 @@
 #include "controls/ModuleListBox.h"
 #include "controls/ProcessListBox.h"
 #include "controls/TitleBand.h"
+#include "core/Handles.h"
 #include "toolkit/Window.h"
 
 namespace Windows {
 
 class MainWindow;
 
-// A font made by the contents and deleted by them alone.
+// A font made by the contents and deleted by them alone; its height is
+// given at 96 DPI.
 struct Font {
     Font(int height, int weight, DWORD underline);
     Font(const Font&) = delete;
     Font& operator=(const Font&) = delete;
     ~Font() { DeleteObject(handle); }
+    // Makes the font anew at dpi and hands back the handle it replaced, to be
+    // deleted once no window draws with it.
+    GdiObject remake(int dpi);
+
+    int height;
+    int weight;
+    DWORD underline;
     HFONT handle;
 };
 
@@ -30,10 +39,14 @@ struct MainWindowContents {
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
     void layOut();
+    // Fonts, places and sizes of the children at dpi.
+    void scaleTo(int dpi);
     void refreshModules();
     void showModulePath();
 
     MainWindow* owner;
+    // The child that had the focus when the window was last deactivated.
+    HWND lastFocus;
     ProcessListBox processListBox;
     ModuleListBox moduleListBox;
     ModuleEditBox pathBox;

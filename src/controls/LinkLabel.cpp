@@ -19,7 +19,14 @@ LRESULT LinkLabelContents::handleMessage(UINT message, WPARAM wParam, LPARAM lPa
     if (result != 0)
         return result;
     if (message == WM_LBUTTONUP) {
-        openUrl();
+        // No browser, or one that will not start, is told in a box over the
+        // window; the program goes on.
+        try {
+            openUrl();
+        } catch (WindowsError& error) {
+            General::String text = error.ErrorText();
+            MessageBoxA(GetParent(owner->handle), text.text(), "The Page Could Not Be Opened", MB_OK | MB_ICONWARNING);
+        }
         return 1;
     }
     return 0;

@@ -5,7 +5,8 @@
 namespace Windows {
 
 // A label that opens its URL in the program associated with ".html" when
-// the left button is released over it.
+// the left button is released over it; when that fails, it says why in a
+// box owned by its parent.
 struct LinkLabelContents : LabelContents {
     explicit LinkLabelContents(Window* link) : LabelContents(link) {}
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);

@@ -2,6 +2,7 @@
 
 #include "core/Handles.h"
 #include "resources/ResourceIds.h"
+#include "toolkit/Dpi.h"
 #include "toolkit/WindowClass.h"
 
 namespace Windows {
@@ -32,18 +33,34 @@ void TitleBandContents::paint()
     PaintScope paint(owner->handle);
     SelectObject(paint.dc, pen.object);
 
+    // A pixel thick at 96 DPI, a row more for each further pixel of the
+    // scaling. A line leaves out its end point: the top one stops a pixel
+    // short of the right edge.
     RECT client;
     GetClientRect(owner->handle, &client);
-    MoveToEx(paint.dc, 0, 0, nullptr);
-    LineTo(paint.dc, client.right - 1, 0);
-    MoveToEx(paint.dc, client.right - 1, client.bottom - 1, nullptr);
-    LineTo(paint.dc, -1, client.bottom - 1);
+    for (int row = 0; row < scaled(1, dpi); ++row) {
+        MoveToEx(paint.dc, 0, row, nullptr);
+        LineTo(paint.dc, client.right - 1, row);
+        MoveToEx(paint.dc, client.right - 1, client.bottom - 1 - row, nullptr);
+        LineTo(paint.dc, -1, client.bottom - 1 - row);
+    }
 
-    // Selected out again before it is deleted: a selected bitmap is not.
+    // Above 96 DPI the banner drawn at twice the size, shrunk to the scaling
+    // with the platform's smoothing. Selected out again before it is
+    // deleted: a selected bitmap is not.
+    const int factor = dpi > 96 ? 2 : 1;
     MemoryDc memory(paint.dc);
-    GdiObject banner(LoadImageA(moduleInstance, MAKEINTRESOURCEA(IDB_BANNER), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+    GdiObject banner(LoadImageA(moduleInstance, MAKEINTRESOURCEA(factor == 2 ? IDB_BANNER_2X : IDB_BANNER),
+                                IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
     HGDIOBJ previous = SelectObject(memory.dc, banner.object);
-    BitBlt(paint.dc, 0, 5, 258, 24, memory.dc, 0, 0, SRCCOPY);
+    if (dpi == 96) {
+        BitBlt(paint.dc, 0, 5, 258, 24, memory.dc, 0, 0, SRCCOPY);
+    } else {
+        SetStretchBltMode(paint.dc, HALFTONE);
+        SetBrushOrgEx(paint.dc, 0, 0, nullptr);
+        StretchBlt(paint.dc, 0, scaled(5, dpi), scaled(258, dpi), scaled(24, dpi), memory.dc, 0, 0, 258 * factor,
+                   24 * factor, SRCCOPY);
+    }
     SelectObject(memory.dc, previous);
 }
 

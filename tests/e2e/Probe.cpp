@@ -5,6 +5,7 @@
 //   e2e_probe.exe clipboard       the clipboard's text
 //   e2e_probe.exe start <program> starts the program and waits for it,
 //                                 ending with its exit code
+//   e2e_probe.exe front <id>      brings that process's main window to the front
 // Texts are printed as UTF-8.
 #include <windows.h>
 #include <shellapi.h>
@@ -134,6 +135,12 @@ int main(int argc, char** argv)
 {
     if (argc == 3 && std::strcmp(argv[1], "start") == 0)
         return startProgram();
+    if (argc == 3 && std::strcmp(argv[1], "front") == 0) {
+        // As the taskbar brings a window to the front.
+        Found found = {std::strtoul(argv[2], nullptr, 10), nullptr, 0, ""};
+        EnumWindows(&findMain, reinterpret_cast<LPARAM>(&found));
+        return found.window != nullptr && SetForegroundWindow(found.window) ? 0 : 1;
+    }
     if (argc != 2)
         return 2;
     if (std::strcmp(argv[1], "clipboard") == 0) {
@@ -178,6 +185,25 @@ int main(int argc, char** argv)
     std::printf("path: %s\n", windowText(path).c_str());
     std::printf("focus: %s\n", className(thread.hwndFocus).c_str());
     std::printf("foreground: %d\n", GetForegroundWindow() == main);
+    // Every child where it stands in the client area, and the list rows'
+    // heights; then a box the program shows over its window.
+    RECT client;
+    GetClientRect(main, &client);
+    POINT corner = {0, 0};
+    ClientToScreen(main, &corner);
+    std::printf("client: %ld %ld at %ld %ld\n", client.right, client.bottom, corner.x, corner.y);
+    for (HWND child = GetWindow(main, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+        RECT at;
+        GetWindowRect(child, &at);
+        MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&at), 2);
+        std::printf("child: %s %ld %ld %ld %ld %ld\n", className(child).c_str(), at.left, at.top, at.right - at.left,
+                    at.bottom - at.top, static_cast<long>(SendMessageW(child, LB_GETITEMHEIGHT, 0, 0)));
+    }
+    for (HWND box = FindWindowExA(nullptr, nullptr, "#32770", nullptr); box != nullptr;
+         box = FindWindowExA(nullptr, box, "#32770", nullptr)) {
+        if (IsWindowVisible(box) && GetWindow(box, GW_OWNER) == main)
+            std::printf("box: %s\n", windowText(box).c_str());
+    }
     for (HWND box : {processes, modules}) {
         RECT client;
         GetClientRect(box, &client);

@@ -92,6 +92,43 @@ start_program() {
     [ -n "$xwin" ] || { fail "no new X window of the program"; exit 1; }
 }
 
+# Starts one copy in the Wine desktop named $1 (use_desktop) and waits for
+# its window with both lists filled and a path shown; sets winpid and
+# program as start_program does.
+start_in_desktop() {
+    local desktop=
+    "$WINE" "$tools/e2e_probe.exe" start "$(windows_path "$exe")" >/dev/null 2>&1 &
+    program=$!
+    programs+=("$program")
+    for _ in $(seq 1 120); do
+        desktop=$(xdotool search --name "^$1 - Wine desktop\$" 2>/dev/null | head -1)
+        [ -n "$desktop" ] && break
+        sleep 0.25
+    done
+    [ -n "$desktop" ] || fail "no desktop window"
+    winpid=
+    for _ in $(seq 1 40); do
+        winpid=$(probe windows | sed -n 's/^ids: //p')
+        [ -n "$winpid" ] && break
+        sleep 0.25
+    done
+    [ -n "$winpid" ] || { fail "no main window in the desktop"; exit 1; }
+    settle '[ -n "$(field modules)" ] && [ -n "$(field path)" ]' || fail "lists not filled"
+    sleep 1 # the lists paint
+}
+
+# A picture of the screen's top left corner, of the size given; a failed or
+# blank one is a failure.
+picture() {
+    local colours
+    if import -window root -crop "$1+0+0" "$2"; then
+        colours=$(identify -format '%k' "$2" 2>/dev/null || echo 0)
+        [ "$colours" -ge 4 ] && echo "screenshot: $2" || fail "blank screenshot ($colours colours)"
+    else
+        fail "the screen could not be taken"
+    fi
+}
+
 # Keys go to the X window that has the input focus; with no window manager
 # here the script gives it, and waits until Wine has made the window the
 # foreground window, as keys sent before that are lost.
@@ -159,41 +196,48 @@ closebutton)
     # its own, Wine draws the frame itself, close button and all. Only this
     # program's runs go there, and the probe's, to find its window; only
     # while this case runs.
-    use_desktop e2e
-    trap 'forget_desktop; cleanup' EXIT
-    "$WINE" "$tools/e2e_probe.exe" start "$(windows_path "$exe")" >/dev/null 2>&1 &
-    program=$!
-    programs+=("$program")
-    desktop=
-    for _ in $(seq 1 120); do
-        desktop=$(xdotool search --name '^e2e - Wine desktop$' 2>/dev/null | head -1)
-        [ -n "$desktop" ] && break
-        sleep 0.25
-    done
-    [ -n "$desktop" ] || fail "no desktop window"
-    # Only a program that is up, its lists filled, and still running counts
-    # as ended by the click.
-    winpid=
-    for _ in $(seq 1 40); do
-        winpid=$(probe windows | sed -n 's/^ids: //p')
-        [ -n "$winpid" ] && break
-        sleep 0.25
-    done
-    [ -n "$winpid" ] || fail "no main window in the desktop"
-    settle '[ -n "$(field modules)" ] && [ -n "$(field path)" ]' || fail "lists not filled"
-    sleep 1 # the lists paint
+    use_desktop e2e 640x480
+    trap 'forget_settings; cleanup' EXIT
+    start_in_desktop e2e
     kill -0 "$program" 2>/dev/null || fail "the program ended before the click"
     expect_eq "main windows before the click" "$(probe windows | sed -n 's/^windows: //p')" 1
     # The window stands at the desktop's origin, its close button at the
     # right end of the caption.
-    if import -window root -crop 467x430+0+0 "$screenshot"; then
-        colours=$(identify -format '%k' "$screenshot" 2>/dev/null || echo 0)
-        [ "$colours" -ge 4 ] && echo "screenshot: $screenshot" || fail "blank screenshot ($colours colours)"
-    else
-        fail "the screen could not be taken"
-    fi
+    picture 467x430 "$screenshot"
     xdotool mousemove 453 11 click 1
     expect_exit "a click on the close button"
+    ;;
+scaled)
+    # The program at 96 DPI, then at 144 (the prefix's LogPixels, only while
+    # this case runs): the client area and every child half as large again
+    # within two pixels, a list's height within one of its rows; labels
+    # measure their text, so their heights are the fonts'.
+    use_desktop e2e 1024x768
+    trap 'forget_settings; cleanup' EXIT
+    measures() { sed -n 's/^client: \([0-9]* [0-9]*\).*/client \1/p; s/^child: //p' <<<"$state"; }
+    start_in_desktop e2e
+    at96=$(measures)
+    kill "$program" && wait "$program" 2>/dev/null
+    timeout 120 "$WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1 </dev/null
+    start_in_desktop e2e
+    at144=$(measures)
+    picture "$(field outer | cut -d' ' -f1)" "${screenshot%.png}-144.png"
+    # Side by side, each measure at 96 and at 144 DPI; a list's height may
+    # differ by a row at 144 (its last field).
+    off=$(paste -d' ' <(echo "$at96") <(echo "$at144") | awk '{
+        n = NF / 2
+        for (i = 2; i <= n; i++) {
+            slack = (i == 5 && $1 ~ /ListBox$/) ? $NF : 2
+            # A label is its text'"'"'s width, which follows the glyphs as
+            # the font draws them at that size, not a straight scale.
+            if (i == 4 && $1 ~ /Label$/) slack = $(i + n) / 30
+            d = $(i + n) - 1.5 * $i
+            if (d > slack || -d > slack) printf "%s measure %d: %d at 144 DPI for %d; ", $1, i - 1, $(i + n), $i
+        }
+    }')
+    [ -z "$off" ] || fail "not half as large again: $off"
+    bottom=$(awk '{ if ($3 + $5 > b) b = $3 + $5 } END { print b }' <<<"$at144")
+    ((bottom <= $(awk '/^client/ { print $3 }' <<<"$at144"))) || fail "a child ends below the client area, at $bottom"
     ;;
 processes)
     start_program
@@ -290,6 +334,43 @@ pathbox)
     expect_eq "focus after Enter and Escape" "$(field focus)" ModuleEditBox
     kill -0 "$program" 2>/dev/null || fail "Enter or Escape ended the program"
     expect_eq "windows after Escape" "$(probe windows | sed -n 's/^windows: //p')" 1
+    close_program
+    ;;
+focus)
+    # The control that had the focus gets it back when the window is
+    # activated again after another.
+    start_program
+    keys Tab
+    settle '[ "$(field focus)" = ModuleListBox ]' || fail "Tab did not reach the module list"
+    # A window of another program takes the front, as it does when shown;
+    # the program is brought back as the taskbar does it (with no window
+    # manager here, focusing its X window does not).
+    "$WINE" "$tools/minimal_window.exe" >/dev/null 2>&1 &
+    helper=$!
+    settle '[ "$(field foreground)" = 0 ]' || fail "another window did not come to the front"
+    wine "$tools/e2e_probe.exe" front "$winpid" || fail "the program could not be brought to the front"
+    settle '[ "$(field foreground)" = 1 ] && [ "$(field focus)" = ModuleListBox ]' \
+        || fail "focus after coming back: '$(field focus)'"
+    keys Down
+    settle '[ "$(field module_selected)" = 1 ]' || fail "Down did not move the module list's selection"
+    close_program
+    ;;
+links)
+    # Nothing in this prefix opens ".html": a click on either link is told in
+    # a box over the window, and once it is dismissed the program goes on.
+    timeout 120 "$WINE" reg query 'HKCR\.html' >/dev/null 2>&1 </dev/null && fail "the prefix opens .html"
+    start_program
+    for link in 1 2; do
+        read -r x y < <(field client | awk '{ print $4, $5 }')
+        read -r lx ly lw lh < <(grep '^child: LinkLabel' <<<"$state" | sed -n "${link}p" | awk '{ print $3, $4, $5, $6 }')
+        xdotool mousemove $((x + lx + lw / 2)) $((y + ly + lh / 2)) click 1
+        settle '[ -n "$(field box)" ]' || fail "no box after a click on link $link"
+        expect_eq "box of link $link" "$(field box)" "The Page Could Not Be Opened"
+        xdotool windowfocus --sync "$(xdotool search --name '^The Page Could Not Be Opened$' | head -1)" key Return
+        settle '[ -z "$(field box)" ]' || fail "the box of link $link stayed"
+        [ -n "$(field processes)" ] && [ -n "$(field modules)" ] || fail "lists lost after link $link"
+    done
+    kill -0 "$program" 2>/dev/null || fail "the program ended"
     close_program
     ;;
 two)

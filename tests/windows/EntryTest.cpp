@@ -232,11 +232,18 @@ HRESULT WINAPI missingBrowser(ASSOCF, ASSOCSTR, LPCSTR, LPCSTR, LPSTR program, L
     return S_OK;
 }
 
+void readModuleRowAndClose();
+void CALLBACK readAndClose(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    KillTimer(nullptr, timer);
+    readModuleRowAndClose();
+}
 void clickHomeLink()
 {
     HWND link = FindWindowExA(mainWindow, nullptr, "LinkLabel", nullptr);
     PostMessageA(link, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
     PostMessageA(link, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+    SetTimer(nullptr, 0, 500, &readAndClose);
 }
 void readModuleRowAndClose()
 {
@@ -257,13 +264,16 @@ struct RaiseSite {
     const char* function2;
     void* replacement2;
     void (*whenRunning)(); // drives the site from inside the loop
-    DWORD code;            // the box's code; with none, the run must end without a box
-    bool box;
+    DWORD code; // the box's code
+    // The program ends in the fatal box, goes on without a box, or goes on
+    // after a box over its window.
+    enum { Fatal, Discarded, OverTheWindow } outcome;
 };
 
 // Names the case in test listings instead of dumping its bytes.
 void PrintTo(const RaiseSite& site, std::ostream* out) { *out << site.name; }
 
+UINT_PTR lateTimer = 0;
 void CALLBACK closeLate(HWND, UINT, UINT_PTR, DWORD) { PostMessageA(mainWindow, WM_CLOSE, 0, 0); }
 
 void (*whenRunning)() = nullptr;
@@ -272,7 +282,7 @@ BOOL WINAPI firstMessageDrives(LPMSG message, HWND window, UINT first, UINT last
     if (mainWindow == nullptr) {
         mainWindow = FindWindowA("MainWindow", nullptr);
         // Should the site not end the run, it still ends, and the test fails.
-        SetTimer(nullptr, 0, 15000, &closeLate);
+        lateTimer = SetTimer(nullptr, 0, 15000, &closeLate);
         if (whenRunning != nullptr)
             whenRunning();
     }
@@ -283,27 +293,27 @@ struct RaiseSiteTest : EntryTest, ::testing::WithParamInterface<RaiseSite> {};
 
 const RaiseSite raiseSites[] = {
     {"SuperclassInfo", "user32.dll", "GetClassInfoExA", reinterpret_cast<void*>(&noClassInfo), nullptr,
-     nullptr, nullptr, nullptr, ERROR_CLASS_DOES_NOT_EXIST, true},
+     nullptr, nullptr, nullptr, ERROR_CLASS_DOES_NOT_EXIST, RaiseSite::Fatal},
     {"UnicodeSuperclassInfo", "user32.dll", "GetClassInfoExW", reinterpret_cast<void*>(&noWideClassInfo), nullptr,
-     nullptr, nullptr, nullptr, ERROR_CLASS_DOES_NOT_EXIST, true},
+     nullptr, nullptr, nullptr, ERROR_CLASS_DOES_NOT_EXIST, RaiseSite::Fatal},
     {"NameConversion", "kernel32.dll", "WideCharToMultiByte", reinterpret_cast<void*>(&noConversion), nullptr,
-     nullptr, nullptr, nullptr, ERROR_NO_UNICODE_TRANSLATION, true},
+     nullptr, nullptr, nullptr, ERROR_NO_UNICODE_TRANSLATION, RaiseSite::Fatal},
     {"ClassRegistration", "user32.dll", "RegisterClassExA", reinterpret_cast<void*>(&secondRegistrationFails),
-     nullptr, nullptr, nullptr, nullptr, ERROR_NOT_ENOUGH_MEMORY, true},
+     nullptr, nullptr, nullptr, nullptr, ERROR_NOT_ENOUGH_MEMORY, RaiseSite::Fatal},
     {"ChildCreation", "user32.dll", "CreateWindowExA", reinterpret_cast<void*>(&fourthWindowFails), nullptr,
-     nullptr, nullptr, nullptr, ERROR_OUTOFMEMORY, true},
+     nullptr, nullptr, nullptr, ERROR_OUTOFMEMORY, RaiseSite::Fatal},
     {"Focus", "user32.dll", "SetFocus", reinterpret_cast<void*>(&noFocus), nullptr, nullptr, nullptr, nullptr,
-     ERROR_INVALID_WINDOW_HANDLE, true},
+     ERROR_INVALID_WINDOW_HANDLE, RaiseSite::Fatal},
     {"LabelExtent", "gdi32.dll", "GetTextExtentPoint32A", reinterpret_cast<void*>(&noExtent), nullptr, nullptr,
-     nullptr, nullptr, ERROR_INVALID_HANDLE, true},
+     nullptr, nullptr, ERROR_INVALID_HANDLE, RaiseSite::Fatal},
     {"OpenProcessOtherCode", "kernel32.dll", "OpenProcess", reinterpret_cast<void*>(&openFailsOddly), nullptr,
-     nullptr, nullptr, nullptr, ERROR_NOT_ENOUGH_QUOTA, true},
+     nullptr, nullptr, nullptr, ERROR_NOT_ENOUGH_QUOTA, RaiseSite::Fatal},
     {"LinkAssociation", "shlwapi.dll", "AssocQueryStringA", reinterpret_cast<void*>(&unassociated), nullptr,
-     nullptr, nullptr, &clickHomeLink, static_cast<DWORD>(noAssociation), true},
+     nullptr, nullptr, &clickHomeLink, static_cast<DWORD>(noAssociation), RaiseSite::OverTheWindow},
     {"LinkStart", "shlwapi.dll", "AssocQueryStringA", reinterpret_cast<void*>(&missingBrowser), nullptr, nullptr,
-     nullptr, &clickHomeLink, ERROR_FILE_NOT_FOUND, true},
+     nullptr, &clickHomeLink, ERROR_FILE_NOT_FOUND, RaiseSite::OverTheWindow},
     {"PrivilegeDiscarded", "kernel32.dll", "OpenProcess", reinterpret_cast<void*>(&openDenied), "advapi32.dll",
-     "OpenProcessToken", reinterpret_cast<void*>(&noToken), &readModuleRowAndClose, 0, false},
+     "OpenProcessToken", reinterpret_cast<void*>(&noToken), &readModuleRowAndClose, 0, RaiseSite::Discarded},
 };
 
 } // namespace
@@ -324,11 +334,18 @@ TEST_P(RaiseSiteTest, EndsInTheReportOrIsDiscarded)
     realGetMessage = get.original<decltype(realGetMessage)>();
 
     EXPECT_EQ(Windows::runProgram(GetModuleHandleA(nullptr), SW_SHOWNORMAL), 0);
-    if (site.box) {
+    KillTimer(nullptr, lateTimer); // a thread's timer outlives the run; the next case's run would see it
+    if (site.outcome == RaiseSite::Fatal) {
         expectOneFatalBox(site.code);
-    } else {
+    } else if (site.outcome == RaiseSite::Discarded) {
         EXPECT_TRUE(boxes.empty());
         EXPECT_EQ(moduleRowSeen, "Access Denied");
+    } else {
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].owner, mainWindow);
+        EXPECT_EQ(boxes[0].text, systemText(site.code));
+        EXPECT_EQ(boxes[0].caption, "The Page Could Not Be Opened");
+        EXPECT_FALSE(moduleRowSeen.empty()); // still running, its lists filled
     }
 }
 

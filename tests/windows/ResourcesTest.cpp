@@ -134,7 +134,8 @@ TEST_F(ShippedResources, VersionNamesTheProduct)
 }
 
 // A 64-bit executable whose manifest names x86 is refused at start; UTF-8
-// as the active code page gives the A calls names in any script.
+// as the active code page gives the A calls names in any script; without
+// the DPI awareness Windows would stretch the window's finished picture.
 TEST_F(ShippedResources, ManifestNamesThisBuildsArchitectureAndUtf8)
 {
     DWORD size = 0;
@@ -144,6 +145,9 @@ TEST_F(ShippedResources, ManifestNamesThisBuildsArchitectureAndUtf8)
     for (const std::string& expected :
          {std::string("processorArchitecture=\"") + (sizeof(void*) == 8 ? "amd64" : "x86") + "\"",
           std::string("<activeCodePage xmlns=\"http://schemas.microsoft.com/SMI/2019/WindowsSettings\">UTF-8"
-                      "</activeCodePage>")})
+                      "</activeCodePage>"),
+          std::string("<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true/pm</dpiAware>"),
+          std::string("<dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">"
+                      "PerMonitorV2, PerMonitor</dpiAwareness>")})
         EXPECT_NE(text.find(expected), std::string::npos) << expected;
 }
