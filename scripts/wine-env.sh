@@ -101,7 +101,8 @@ stop_display() {
 # reuse it. Under qemu's emulation the 32-bit Wine now and then hangs for
 # good while the prefix is made, about one try in ten (seen: a driver host
 # spinning, and a setup step waiting), so no step here waits without a
-# limit: a try that has not finished within four minutes is ended and made
+# limit: a try that has not finished within four minutes (PREFIX_TRY_SECONDS,
+# for the test of this) is ended and made
 # again, up to three times. Returns non-zero, saying so, when no try finished. A
 # persistent server then keeps process starts cheap.
 prepare_prefix() {
@@ -113,11 +114,11 @@ prepare_prefix() {
         again=" (try $((try + 1)))"
         rm -rf "$WINEPREFIX"
         mkdir -p "$(dirname "$WINEPREFIX")"
-        if timeout -k 10 240 "$WINE" wineboot --init >/dev/null 2>&1 </dev/null &&
+        if timeout -k 10 "${PREFIX_TRY_SECONDS:-240}" "$WINE" wineboot --init >/dev/null 2>&1 </dev/null &&
            timeout 60 "$WINESERVER" -w; then
             touch "$WINEPREFIX/.complete"
         else
-            echo "wine: making the prefix did not finish within four minutes"
+            echo "wine: making the prefix did not finish within ${PREFIX_TRY_SECONDS:-240} s"
             stop_wine
         fi
     done
