@@ -95,6 +95,11 @@ struct EntryTest : ::testing::Test {
         TestSupport::unregistered<Windows::ProcessListBox>();
         TestSupport::unregistered<Windows::ModuleListBox>();
         TestSupport::unregistered<Windows::ModuleEditBox>();
+        // A quit or a message an earlier case of this thread left would end
+        // or steer this run's loop.
+        MSG left;
+        while (PeekMessageA(&left, nullptr, 0, 0, PM_REMOVE)) {
+        }
         boxes.clear();
         fontsMade = 0;
         snapshotCalls = 0;

@@ -13,6 +13,7 @@
 #include "core/Errors.h"
 #include "support/EnumerationSwap.h"
 #include "support/ImportSwap.h"
+#include "toolkit/Dpi.h"
 #include "toolkit/WindowClass.h"
 
 using TestSupport::EnumerationSwap;
@@ -102,24 +103,37 @@ TEST_F(MainWindowTest, LayoutFontsAndFocus)
         {c.moduleListBox.handle, 240, 90, 200, -200},
         {c.pathBox.handle, 20, 310, 420, 32},
     };
-    for (const Expected& child : expected) {
-        ASSERT_NE(child.window, nullptr);
-        const RECT rect = childRect(parent, child.window);
-        SCOPED_TRACE(windowText(child.window));
-        EXPECT_EQ(rect.left, child.x);
-        EXPECT_EQ(rect.top, child.y);
-        if (child.height < 0) {
-            EXPECT_EQ(rect.right - rect.left, child.width);
-            EXPECT_LE(rect.bottom - rect.top, -child.height);
-            EXPECT_GT(rect.bottom - rect.top, -child.height - 20);
-        } else if (child.width != 0) {
-            EXPECT_EQ(rect.right - rect.left, child.width);
-            EXPECT_EQ(rect.bottom - rect.top, child.height);
-        } else {
-            EXPECT_GT(rect.right - rect.left, 0);
-            EXPECT_GT(rect.bottom - rect.top, 0);
+    // Exact at 96 DPI; moved to a monitor of 144 DPI, half as large again
+    // within two pixels in the rectangle suggested; back at 96, exact again.
+    const auto expectLayout = [&](int dpi) {
+        const int slack = dpi == 96 ? 0 : 2;
+        for (const Expected& child : expected) {
+            ASSERT_NE(child.window, nullptr);
+            const RECT rect = childRect(parent, child.window);
+            SCOPED_TRACE(windowText(child.window) + " at " + std::to_string(dpi));
+            EXPECT_NEAR(rect.left, scaled(child.x, dpi), slack);
+            EXPECT_NEAR(rect.top, scaled(child.y, dpi), slack);
+            if (child.height < 0) {
+                EXPECT_NEAR(rect.right - rect.left, scaled(child.width, dpi), slack);
+                EXPECT_LE(rect.bottom - rect.top, scaled(-child.height, dpi));
+                EXPECT_GT(rect.bottom - rect.top, scaled(-child.height - 20, dpi));
+            } else if (child.width != 0) {
+                EXPECT_NEAR(rect.right - rect.left, scaled(child.width, dpi), slack);
+                EXPECT_NEAR(rect.bottom - rect.top, scaled(child.height, dpi), slack);
+            } else {
+                EXPECT_GT(rect.right - rect.left, 0);
+                EXPECT_NEAR(rect.bottom - rect.top, scaled(13, dpi), 2 + slack); // the fonts' height
+            }
         }
-    }
+    };
+    expectLayout(96);
+    RECT suggested = {50, 40, 50 + 700, 40 + 640};
+    SendMessageA(parent, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    expectLayout(144);
+    GetWindowRect(parent, &outer);
+    EXPECT_TRUE(EqualRect(&outer, &suggested));
+    SendMessageA(parent, WM_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&suggested));
+    expectLayout(96);
     for (HWND control : {c.processListBox.handle, c.moduleListBox.handle, c.pathBox.handle})
         EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)), c.listFont.handle);
     EXPECT_EQ(c.processesLabel.contents.font, c.headingFont.handle);
