@@ -39,10 +39,10 @@ public:
             registerClass();
         HWND window;
         if (Object::attributes.unicode) {
-            const WideName name(Object::attributes.name);
-            window = CreateWindowExW(params.dwExStyle, name.text, nullptr, params.style, params.x, params.y,
-                                     params.cx, params.cy, params.hwndParent, params.hMenu, moduleInstance,
-                                     &object);
+            // Named by its atom, which needs no UTF-16 name.
+            const auto atom = reinterpret_cast<LPCWSTR>(static_cast<ULONG_PTR>(classAtom));
+            window = CreateWindowExW(params.dwExStyle, atom, nullptr, params.style, params.x, params.y, params.cx,
+                                     params.cy, params.hwndParent, params.hMenu, moduleInstance, &object);
         } else {
             window = CreateWindowExA(params.dwExStyle, Object::attributes.name, params.lpszName, params.style,
                                      params.x, params.y, params.cx, params.cy, params.hwndParent, params.hMenu,
@@ -117,13 +117,21 @@ private:
         WNDCLASSEXW record = {};
         if (!GetClassInfoExW(nullptr, WideName(attributes.systemClass).text, &record))
             throw WindowsError(GetLastError());
-        baseProc = record.lpfnWndProc;
         const WideName name(attributes.name);
-        record.cbSize = sizeof(WNDCLASSEXW);
-        record.lpszClassName = name.text;
+        registerRecord(record, name.text, &RegisterClassExW);
+    }
+
+    // The part of a registration that both record types share: the base
+    // procedure kept, the class named and bound to this procedure.
+    template <class Record, class Char>
+    static void registerRecord(Record& record, const Char* name, ATOM(WINAPI* registration)(const Record*))
+    {
+        baseProc = record.lpfnWndProc;
+        record.cbSize = sizeof(Record);
+        record.lpszClassName = name;
         record.lpfnWndProc = windowProc;
         record.hInstance = moduleInstance;
-        classAtom = RegisterClassExW(&record);
+        classAtom = registration(&record);
         if (classAtom == 0)
             throw WindowsError(GetLastError());
     }
@@ -164,14 +172,7 @@ private:
                     LoadImageA(moduleInstance, MAKEINTRESOURCEA(IDI_PROGRAM), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
             }
         }
-        baseProc = record.lpfnWndProc;
-        record.cbSize = sizeof(WNDCLASSEXA);
-        record.lpszClassName = attributes.name;
-        record.lpfnWndProc = windowProc;
-        record.hInstance = moduleInstance;
-        classAtom = RegisterClassExA(&record);
-        if (classAtom == 0)
-            throw WindowsError(GetLastError());
+        registerRecord(record, attributes.name, &RegisterClassExA);
     }
 };
 
