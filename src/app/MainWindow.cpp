@@ -217,6 +217,16 @@ void MainWindowContents::showModulePath()
     SetWindowTextA(pathBox.handle, module != nullptr ? module->path.text() : "");
 }
 
+MainWindow::~MainWindow()
+{
+    // The contents die before the window. What their teardown and the
+    // window's destruction still send (the children's notices, the window's
+    // deactivation, which the contents would answer) goes to the default
+    // procedure alone.
+    if (handle != nullptr)
+        SetWindowLongPtrA(handle, GWLP_USERDATA, 0);
+}
+
 HWND MainWindow::create(const CreateParams& params) { return WindowClass<MainWindow>::create(*this, params); }
 
 bool MainWindow::command(MainWindow& window, WPARAM wParam)

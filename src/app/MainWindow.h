@@ -66,6 +66,7 @@ struct MainWindowContents {
 class MainWindow : public Window {
 public:
     MainWindow() { contents.owner = this; }
+    ~MainWindow() override;
     HWND create(const CreateParams& params) override;
     // The list selections and the refresh command.
     static bool command(MainWindow& window, WPARAM wParam);
