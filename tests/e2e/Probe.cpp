@@ -110,7 +110,10 @@ int startProgram()
     HANDLE job = CreateJobObjectW(nullptr, nullptr);
     JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
     limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-    SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof(limits));
+    if (job == nullptr || !SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof(limits))) {
+        std::printf("start: no job, %lu\n", GetLastError());
+        return 2;
+    }
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION started = {};
@@ -119,9 +122,15 @@ int startProgram()
         std::printf("start: failed %lu\n", GetLastError());
         return 2;
     }
-    AssignProcessToJobObject(job, started.hProcess);
-    if (sizeof(void*) == 8)
-        TestSupport::reserveBelow4GB(started.hProcess);
+    // Out of the job the program would outlive the probe; unreserved, its
+    // heap would lie low: either way it is not run.
+    const bool inJob = AssignProcessToJobObject(job, started.hProcess) != 0;
+    const bool reserved = sizeof(void*) == 4 || TestSupport::reserveBelow4GB(started.hProcess) > 0;
+    if (!inJob || !reserved) {
+        std::printf("start: %s\n", inJob ? "nothing reserved below 4 GB" : "not put in the job");
+        TerminateProcess(started.hProcess, 2);
+        return 2;
+    }
     ResumeThread(started.hThread);
     WaitForSingleObject(started.hProcess, INFINITE);
     DWORD code = 2;
