@@ -1,5 +1,7 @@
 #include "MainWindow.h"
 
+#include <initializer_list>
+
 #include "resources/ResourceIds.h"
 #include "toolkit/Dpi.h"
 #include "toolkit/WindowClass.h"
@@ -28,7 +30,7 @@ const Place homePlace = {155, 372, 0, 0};
 const Place processListPlace = {20, 90, 200, 200};
 const Place moduleListPlace = {240, 90, 200, 200};
 const Place pathBoxPlace = {20, 310, 420, 32};
-const SIZE outerSize = {467, 430};
+const SIZE outerSize = {467, 430}; // the window's, frame included
 
 HFONT madeFont(int height, int weight, DWORD underline, int dpi)
 {
@@ -168,7 +170,10 @@ void MainWindowContents::scaleTo(int dpi)
     GdiObject replaced[] = {listFont.remake(dpi), headingFont.remake(dpi), hintFont.remake(dpi),
                             linkFont.remake(dpi)};
     titleBand.contents.dpi = dpi;
+    // A list box trims its height to whole rows of its font: the font first.
     const WPARAM font = reinterpret_cast<WPARAM>(listFont.handle);
+    for (HWND control : {processListBox.handle, moduleListBox.handle, pathBox.handle})
+        SendMessageA(control, WM_SETFONT, font, 1);
     struct Boxed {
         Window& window;
         const Place& place;
@@ -178,13 +183,9 @@ void MainWindowContents::scaleTo(int dpi)
         {moduleListBox, moduleListPlace},
         {pathBox, pathBoxPlace},
     };
-    for (const Boxed& box : boxes) {
-        // A list box trims its height to whole rows of its font: the font first.
-        if (&box.window != &titleBand)
-            SendMessageA(box.window.handle, WM_SETFONT, font, 1);
+    for (const Boxed& box : boxes)
         MoveWindow(box.window.handle, scaled(box.place.x, dpi), scaled(box.place.y, dpi),
                    scaled(box.place.width, dpi), scaled(box.place.height, dpi), TRUE);
-    }
     struct Labelled {
         LabelContents& label;
         const Font& font;
@@ -252,8 +253,8 @@ bool MainWindow::command(MainWindow& window, WPARAM wParam)
 CreateParams mainWindowParams()
 {
     CreateParams params = {};
-    params.cy = 430;
-    params.cx = 467;
+    params.cy = outerSize.cy;
+    params.cx = outerSize.cx;
     params.y = CW_USEDEFAULT;
     params.x = CW_USEDEFAULT;
     params.style = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
