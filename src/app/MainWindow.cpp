@@ -71,6 +71,9 @@ MainWindowContents::MainWindowContents()
 LRESULT MainWindowContents::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
+    case WM_NCCREATE:
+        enableFrameScaling(owner->handle);
+        return 0;
     case WM_CREATE:
         layOut();
         return 1;
@@ -83,16 +86,10 @@ LRESULT MainWindowContents::handleMessage(UINT message, WPARAM wParam, LPARAM lP
                      suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
         return 1;
     }
-    case WM_ACTIVATE:
-        // As a dialog does, the focus is noted when the window is left and
-        // given back when the platform focuses the window itself again.
-        if (LOWORD(wParam) == WA_INACTIVE) {
-            HWND focus = GetFocus();
-            if (focus != nullptr && IsChild(owner->handle, focus))
-                lastFocus = focus;
-        }
-        return 0;
     case WM_SETFOCUS:
+        // Given back to the child that last had it: noted as each child
+        // gained it, since minimising takes it from the child before the
+        // window is deactivated.
         if (HWND focus = lastFocus != nullptr ? lastFocus : processListBox.handle)
             SetFocus(focus);
         return 1;
@@ -148,6 +145,12 @@ void MainWindowContents::layOut()
     SendMessageA(moduleListBox.handle, WM_SETFONT, font, 1);
     pathBox.contents.createChild(parent, 1003, pathBoxPlace.x, pathBoxPlace.y);
     SendMessageA(pathBox.handle, WM_SETFONT, font, 1);
+    // A list box trims its height to whole rows when it is sized, not when
+    // its font changes: sized again in its font, each shows whole rows, and a
+    // scroll bar appearing later (which sizes it once more) changes nothing.
+    for (const Place* place : {&processListPlace, &moduleListPlace})
+        MoveWindow(place == &processListPlace ? processListBox.handle : moduleListBox.handle, place->x, place->y,
+                   place->width, place->height, FALSE);
 
     // Made as at 96 DPI; at any other, scaled before the window is shown.
     const int dpi = windowDpi(parent);
@@ -240,6 +243,15 @@ bool MainWindow::command(MainWindow& window, WPARAM wParam)
     }
     if (id == 1002 && code == LBN_SELCHANGE) {
         window.contents.showModulePath();
+        return true;
+    }
+    if ((id == 1001 || id == 1002) && code == LBN_SETFOCUS) {
+        window.contents.lastFocus = id == 1001 ? window.contents.processListBox.handle
+                                               : window.contents.moduleListBox.handle;
+        return true;
+    }
+    if (id == 1003 && code == EN_SETFOCUS) {
+        window.contents.lastFocus = window.contents.pathBox.handle;
         return true;
     }
     if (id == IDM_REFRESH) {

@@ -45,7 +45,7 @@ struct MainWindowContents {
     void showModulePath();
 
     MainWindow* owner;
-    // The child that had the focus when the window was last deactivated.
+    // The child that last gained the focus.
     HWND lastFocus;
     ProcessListBox processListBox;
     ModuleListBox moduleListBox;
@@ -68,7 +68,7 @@ public:
     MainWindow() { contents.owner = this; }
     ~MainWindow() override;
     HWND create(const CreateParams& params) override;
-    // The list selections and the refresh command.
+    // The list selections, the children's focus and the refresh command.
     static bool command(MainWindow& window, WPARAM wParam);
 
     MainWindowContents contents;

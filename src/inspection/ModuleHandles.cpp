@@ -4,6 +4,46 @@
 
 namespace Windows {
 
+namespace {
+
+// Folders under the system folder that the redirector leaves alone: a 32-bit
+// process that names a file there gets that very file. Driverstore is
+// redirected before Windows 7.
+struct Exempt {
+    const wchar_t* folder;
+    int length;
+    bool fromWindows7;
+};
+const Exempt exempt[] = {
+    {L"catroot", 7, false},  {L"catroot2", 8, false}, {L"driverstore", 11, true},
+    {L"drivers\\etc", 11, false}, {L"logfiles", 8, false}, {L"spool", 5, false},
+};
+
+bool windows7OrLater()
+{
+    const DWORD version = GetVersion();
+    const DWORD major = LOBYTE(LOWORD(version));
+    const DWORD minor = HIBYTE(LOWORD(version));
+    return major > 6 || (major == 6 && minor >= 1);
+}
+
+// Whether `rest`, what follows the system folder and its separator, lies in
+// a folder the redirector leaves alone.
+bool unredirected(const wchar_t* rest, uint32_t length)
+{
+    static const bool seven = windows7OrLater();
+    for (const Exempt& folder : exempt) {
+        if (folder.fromWindows7 && !seven)
+            continue;
+        if (length > static_cast<uint32_t>(folder.length) && rest[folder.length] == L'\\' &&
+            CompareStringOrdinal(rest, folder.length, folder.folder, folder.length, TRUE) == CSTR_EQUAL)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
 SystemFolderMap::SystemFolderMap(HANDLE process)
 {
     BOOL wow64 = FALSE;
@@ -44,7 +84,7 @@ const wchar_t* SystemFolderMap::apply(HMODULE module, const wchar_t* path, uint3
     uint32_t i = 0;
     while (i < thirtyTwoBit.count && thirtyTwoBit[i] != module)
         ++i;
-    if (i == thirtyTwoBit.count)
+    if (i == thirtyTwoBit.count || unredirected(path + systemLength + 1, length - systemLength - 1))
         return path;
     const uint32_t rest = length - systemLength;
     mapped.dropBack(mapped.count);

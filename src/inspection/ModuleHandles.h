@@ -28,7 +28,8 @@ inline BOOL enumerateModules(HANDLE process, HMODULE* modules, DWORD size, DWORD
 // named under the system folder, as the 32-bit process itself sees them
 // through its file-system redirection; the files they are lie in the 32-bit
 // system folder. Its 64-bit modules (ntdll, the wow64 DLLs) are what they
-// say. The 32-bit build sees no such process and maps nothing.
+// say, and so are its DLLs in the folders the redirector leaves alone. The
+// 32-bit build sees no such process and maps nothing.
 class SystemFolderMap {
 public:
     explicit SystemFolderMap(HANDLE process);

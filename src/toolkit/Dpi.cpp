@@ -22,25 +22,27 @@ int systemDpi()
     return GetDeviceCaps(screen.dc, LOGPIXELSY);
 }
 
-// The frame around a client area at dpi: left and top negative.
-RECT frameAt(LONG style, DWORD exStyle, int dpi)
+using ForDpi = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
+
+// The frame around a client area: left and top negative.
+RECT frameFor(ForDpi adjust, LONG style, DWORD exStyle, int dpi)
 {
     RECT frame = {0, 0, 0, 0};
-    using ForDpi = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
-    if (ForDpi adjust = found<ForDpi>(user32(), "AdjustWindowRectExForDpi")) {
+    if (adjust != nullptr)
         adjust(&frame, static_cast<DWORD>(style), FALSE, exStyle, static_cast<UINT>(dpi));
-        return frame;
-    }
-    // Before, the frame is measured at the system DPI only; at another its
-    // parts scale with it.
-    AdjustWindowRectEx(&frame, static_cast<DWORD>(style), FALSE, exStyle);
-    const int system = systemDpi();
-    for (LONG* side : {&frame.left, &frame.top, &frame.right, &frame.bottom})
-        *side = MulDiv(*side, dpi, system);
+    else
+        AdjustWindowRectEx(&frame, static_cast<DWORD>(style), FALSE, exStyle);
     return frame;
 }
 
 } // namespace
+
+void enableFrameScaling(HWND window)
+{
+    using Enable = BOOL(WINAPI*)(HWND);
+    if (Enable enable = found<Enable>(user32(), "EnableNonClientDpiScaling"))
+        enable(window);
+}
 
 int windowDpi(HWND window)
 {
@@ -63,8 +65,18 @@ int windowDpi(HWND window)
 
 SIZE outerSizeAt(SIZE at96, LONG style, DWORD exStyle, int dpi)
 {
-    const RECT frame96 = frameAt(style, exStyle, 96);
-    const RECT frame = frameAt(style, exStyle, dpi);
+    // From Windows 10 1607 the frame is drawn at the window's DPI (per-monitor
+    // version 2, or the first form with its frame scaling enabled). Before,
+    // it stays at the system DPI whatever the monitor's: the client area at
+    // 96 DPI is found with that frame scaled to 96.
+    const ForDpi adjust = found<ForDpi>(user32(), "AdjustWindowRectExForDpi");
+    RECT frame96 = frameFor(adjust, style, exStyle, 96);
+    const RECT frame = frameFor(adjust, style, exStyle, dpi);
+    if (adjust == nullptr) {
+        const int system = systemDpi();
+        for (LONG* side : {&frame96.left, &frame96.top, &frame96.right, &frame96.bottom})
+            *side = MulDiv(*side, 96, system);
+    }
     const int frameWidth96 = frame96.right - frame96.left;
     const int frameHeight96 = frame96.bottom - frame96.top;
     return {scaled(at96.cx - frameWidth96, dpi) + frame.right - frame.left,

@@ -21,7 +21,12 @@ inline int scaled(int value, int dpi) { return MulDiv(value, dpi, 96); }
 
 // The outer size, at dpi, of a window of these styles whose client area at
 // 96 DPI is that of a window of outer size at96: the client area scaled, the
-// frame as the platform measures it at dpi.
+// frame as the platform draws it for a window at dpi.
 SIZE outerSizeAt(SIZE at96, LONG style, DWORD exStyle, int dpi);
+
+// Has the platform scale a top-level window's frame with its DPI where only
+// asking makes it (Windows 10 1607 in the first per-monitor form); called at
+// WM_NCCREATE.
+void enableFrameScaling(HWND window);
 
 } // namespace Windows

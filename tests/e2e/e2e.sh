@@ -183,6 +183,9 @@ window)
     expect_eq "sizing border" "$(field sizing_border)" 0
     expect_eq focus "$(field focus)" ProcessListBox
     expect_process_shown 0
+    # Side by side, the lists are of one height, scroll bar or none.
+    expect_eq "list heights" "$(grep '^child: ModuleListBox' <<<"$state" | cut -d' ' -f6)" \
+        "$(grep '^child: ProcessListBox' <<<"$state" | cut -d' ' -f6)"
     # What the rows say is drawn in them.
     sleep 1
     import -window root "$screenshot.window.png" || fail "the screen could not be taken"

@@ -142,6 +142,45 @@ TEST_F(MainWindowTest, LayoutFontsAndFocus)
     EXPECT_EQ(c.homeLink.contents.colour, 0x03AD87u);
     EXPECT_STREQ(c.homeLink.contents.url.text(), c.homeLink.contents.text.text());
     EXPECT_EQ(GetFocus(), c.processListBox.handle);
+
+    // Minimised on Windows, the child loses the focus before the window is
+    // deactivated; focused again, the window gives it back to that child.
+    for (HWND child : {c.moduleListBox.handle, c.pathBox.handle}) {
+        SetFocus(child);
+        SetFocus(nullptr);
+        SendMessageA(main.handle, WM_ACTIVATE, WA_INACTIVE, 0);
+        SetFocus(main.handle);
+        EXPECT_EQ(GetFocus(), child);
+    }
+}
+
+namespace {
+// Windows before 10 1607: no AdjustWindowRectExForDpi, a frame of the
+// system DPI's measures whatever the window's DPI.
+decltype(&GetProcAddress) realLookup = nullptr;
+FARPROC WINAPI withoutForDpi(HMODULE module, LPCSTR name)
+{
+    const bool byName = HIWORD(reinterpret_cast<ULONG_PTR>(name)) != 0;
+    return byName && std::string(name) == "AdjustWindowRectExForDpi" ? nullptr : realLookup(module, name);
+}
+BOOL WINAPI fixedFrame(LPRECT rect, DWORD, BOOL, DWORD)
+{
+    InflateRect(rect, 4, 4);
+    rect->top -= 26;
+    return TRUE;
+}
+int WINAPI systemDpi96(HDC, int) { return 96; }
+} // namespace
+
+TEST(OuterSizeTest, FrameBeforeWindows10StaysAtTheSystemDpi)
+{
+    ImportSwap lookup("kernel32.dll", "GetProcAddress", reinterpret_cast<void*>(&withoutForDpi));
+    realLookup = lookup.original<decltype(realLookup)>();
+    ImportSwap frame("user32.dll", "AdjustWindowRectEx", reinterpret_cast<void*>(&fixedFrame));
+    ImportSwap caps("gdi32.dll", "GetDeviceCaps", reinterpret_cast<void*>(&systemDpi96));
+    const SIZE outer = outerSizeAt({467, 430}, WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, 0, 144);
+    EXPECT_EQ(outer.cx, scaled(467 - 8, 144) + 8);
+    EXPECT_EQ(outer.cy, scaled(430 - 34, 144) + 34);
 }
 
 TEST_F(MainWindowTest, SelectionsShowTheirModulesAndPaths)

@@ -310,15 +310,19 @@ namespace {
 // A 32-bit process as Windows' 64-bit reader shows it: every view holds the
 // executable, the 64-bit ntdll and wow64, and the 32-bit ntdll and kernel32;
 // the 32-bit view holds the executable and the 32-bit DLLs; the system DLLs
-// of both are named under the system folder.
+// of both are named under the system folder, and so are a driver's DLLs in
+// the folders the redirector leaves alone.
 const HMODULE exe32 = reinterpret_cast<HMODULE>(0x400000), ntdll64 = reinterpret_cast<HMODULE>(0x7FF000000000),
               wow64 = reinterpret_cast<HMODULE>(0x7FF100000000), ntdll32 = reinterpret_cast<HMODULE>(0x77000000),
-              kernel32 = reinterpret_cast<HMODULE>(0x76000000);
+              kernel32 = reinterpret_cast<HMODULE>(0x76000000), display32 = reinterpret_cast<HMODULE>(0x10000000),
+              printer32 = reinterpret_cast<HMODULE>(0x11000000);
+const wchar_t* const displayDll = L"\\DriverStore\\FileRepository\\display.inf_amd64_1\\umd32.dll";
+const wchar_t* const printerDll = L"\\spool\\drivers\\W32X86\\3\\print32.dll";
 BOOL WINAPI wow64Views(HANDLE, HMODULE* modules, DWORD size, LPDWORD needed)
 {
-    std::vector<HMODULE> view = {exe32, ntdll64, wow64, ntdll32, kernel32};
+    std::vector<HMODULE> view = {exe32, ntdll64, wow64, ntdll32, kernel32, display32, printer32};
     if (EnumerationSwap::lastFilter == LIST_MODULES_32BIT)
-        view = {exe32, ntdll32, kernel32};
+        view = {exe32, ntdll32, kernel32, display32, printer32};
     *needed = DWORD(view.size() * sizeof(HMODULE));
     std::copy(view.begin(), view.begin() + std::min<size_t>(view.size(), size / sizeof(HMODULE)), modules);
     return TRUE;
@@ -334,6 +338,8 @@ DWORD WINAPI wow64Paths(HANDLE, HMODULE module, LPWSTR path, DWORD size)
     CharUpperW(&upper[0]);
     const std::wstring named = module == exe32 ? L"C:\\apps\\app32.exe"
                                : module == kernel32 ? upper + L"\\KERNEL32.DLL"
+                               : module == display32 ? systemFolder() + displayDll
+                               : module == printer32 ? systemFolder() + printerDll
                                : systemFolder() + (module == wow64 ? L"\\wow64.dll" : L"\\ntdll.dll");
     const size_t written = named.copy(path, size - 1);
     path[written] = L'\0';
@@ -357,7 +363,9 @@ TEST_F(ModuleListTest, Wow64SystemDllsNameTheirOwnFiles)
     const std::string wow32(wow64Folder, GetSystemWow64DirectoryA(wow64Folder, MAX_PATH));
     ASSERT_FALSE(wow32.empty());
     const std::vector<std::string> expected = {"C:\\apps\\app32.exe", sys + "\\ntdll.dll", sys + "\\wow64.dll",
-                                               wow32 + "\\ntdll.dll", wow32 + "\\KERNEL32.DLL"};
+                                               wow32 + "\\ntdll.dll", wow32 + "\\KERNEL32.DLL",
+                                               sys + "\\DriverStore\\FileRepository\\display.inf_amd64_1\\umd32.dll",
+                                               sys + "\\spool\\drivers\\W32X86\\3\\print32.dll"};
     ASSERT_EQ(list.entries.count, expected.size());
     for (uint32_t i = 0; i < expected.size(); ++i)
         EXPECT_EQ(lower(list.entries[i]->path.text()), lower(expected[i]));
