@@ -71,11 +71,13 @@ public:
         }
     }
 
-    void appendAll(const Array& other)
+    void appendAll(const Array& other) { appendRange(other.items, other.count); }
+    // The source must not lie in this array, whose block may move.
+    void appendRange(const T* source, uint32_t n)
     {
-        makeRoom(other.count);
-        for (uint32_t i = 0; i < other.count; ++i) {
-            new (items + count) T(other.items[i]);
+        makeRoom(n);
+        for (uint32_t i = 0; i < n; ++i) {
+            new (items + count) T(source[i]);
             ++count;
         }
     }

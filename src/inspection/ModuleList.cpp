@@ -1,13 +1,8 @@
 #include "ModuleList.h"
 
-#include <psapi.h>
-
-#include "DebugPrivilegeGuard.h"
 #include "FileName.h"
 #include "ListRows.h"
-#include "ModuleHandles.h"
 #include "core/Errors.h"
-#include "core/Handles.h"
 #include "core/WideText.h"
 #include "toolkit/Window.h"
 
@@ -27,41 +22,11 @@ ModuleEntry::ModuleEntry(const char* fullPath)
 {
 }
 
-namespace {
-
-const DWORD processAccess = PROCESS_QUERY_INFORMATION | PROCESS_VM_READ;
-const uint32_t fixedHandles = 1024;
-// The longest path a module can have, in UTF-16 units, and its terminator.
-const DWORD longestPath = 32768;
-
-// The module's full path in UTF-16 and its length, or null when it cannot be
-// read. Given a buffer too small, Vista to Windows 11 cut the path to one
-// character less than the buffer, terminate it and report nothing; XP fills
-// the buffer unterminated and returns its size; Wine returns the size,
-// terminated. So a result that fills the buffer may be cut: it is read again
-// into a block twice as large, up to the longest path there is. The common
-// case keeps the fixed buffer and its single read.
-const wchar_t* readPath(HANDLE process, HMODULE module, wchar_t (&fixed)[MAX_PATH], General::Array<wchar_t>& larger,
-                        uint32_t& length)
+ModuleEntry::ModuleEntry(const char* fullPath, const wchar_t* wide, uint32_t wideLength) : ModuleEntry(fullPath)
 {
-    wchar_t* buffer = fixed;
-    DWORD size = MAX_PATH;
-    DWORD read = GetModuleFileNameExW(process, module, buffer, size);
-    while (read != 0 && read >= size - 1 && size < longestPath) {
-        size = size < longestPath / 2 ? size * 2 : longestPath;
-        if (larger.capacity < size)
-            larger.reallocate(size);
-        buffer = larger.items;
-        read = GetModuleFileNameExW(process, module, buffer, size);
-    }
-    if (read == 0)
-        return nullptr;
-    // Still filling the longest buffer: the path ends inside it.
-    length = read < size ? read : size - 1;
-    return buffer;
+    widePath.appendRange(wide, wideLength);
+    widePath.appendRepeated(1, L'\0');
 }
-
-} // namespace
 
 void ModuleList::fill(uint32_t processId)
 {
@@ -70,72 +35,31 @@ void ModuleList::fill(uint32_t processId)
     entries.dropBack(entries.count);
     ListRows::removeAll(box);
 
-    KernelHandle process(OpenProcess(processAccess, FALSE, processId));
-    DWORD error = process.valid() ? ERROR_SUCCESS : GetLastError();
-    DebugPrivilegeGuard guard;
-
-    if (!process.valid() && error == ERROR_ACCESS_DENIED) {
-        try {
-            guard.enable();
-        } catch (...) {
-            // Without the privilege the second attempt decides alone.
-        }
-        process.handle = OpenProcess(processAccess, FALSE, processId);
-        error = process.valid() ? ERROR_SUCCESS : GetLastError();
-    }
-
-    if (!process.valid()) {
-        if (error == ERROR_ACCESS_DENIED)
-            ListRows::add(box, "Access Denied");
-        else if (error == ERROR_INVALID_PARAMETER)
-            ListRows::add(box, "Process Unavailable");
-        else
-            throw WindowsError(error);
+    const ModuleReader::Outcome outcome = reader.read(processId);
+    if (outcome == ModuleReader::Failed)
+        throw WindowsError(reader.error);
+    if (outcome != ModuleReader::Read) {
+        ListRows::add(box, reasonText(outcome));
         return;
     }
-
-    HMODULE fixed[fixedHandles];
-    HMODULE* modules = fixed;
-    DWORD size = sizeof(fixed);
-    DWORD needed = 0;
-    General::Array<HMODULE> larger;
-    bool listed = enumerateModules(process.handle, modules, size, &needed) != 0;
-    // More modules than the block holds: enumerate again into one that fits
-    // them all, as many times as the process keeps loading more.
-    while (listed && needed > size) {
-        larger.reallocate(needed / sizeof(HMODULE) + 16);
-        modules = larger.items;
-        size = larger.capacity * sizeof(HMODULE);
-        listed = enumerateModules(process.handle, modules, size, &needed) != 0;
-    }
-    if (!listed) {
-        process.close();
-        ListRows::add(box, "Process Unavailable");
-        return;
-    }
-
-    wchar_t path[MAX_PATH];
-    General::Array<wchar_t> longPath;
-    General::Array<wchar_t> mappedPath;
     General::String text;
-    SystemFolderMap folders(process.handle);
-    const uint32_t moduleCount = needed / sizeof(HMODULE);
-    for (uint32_t i = 0; i < moduleCount; ++i) {
-        uint32_t length = 0;
-        const wchar_t* read = readPath(process.handle, modules[i], path, longPath, length);
-        if (read == nullptr)
-            continue;
-        read = folders.apply(modules[i], read, length, mappedPath);
-        narrowText(read, length, text);
-        add(text.text());
+    for (uint32_t i = 0; i < reader.count(); ++i) {
+        narrowText(reader.path(i), reader.length(i), text);
+        add(text.text(), reader.path(i), reader.length(i));
     }
-    process.close();
     ListRows::select(box, 0);
 }
 
 void ModuleList::add(const char* path)
 {
     ListRows::addEntry(listBox->handle, entries, General::OwnerPtr<ModuleEntry>(new ModuleEntry(path)),
+                       [](const ModuleEntry& entry) { return entry.path.text() + entry.nameOffset; });
+}
+
+void ModuleList::add(const char* path, const wchar_t* widePath, uint32_t wideLength)
+{
+    ListRows::addEntry(listBox->handle, entries,
+                       General::OwnerPtr<ModuleEntry>(new ModuleEntry(path, widePath, wideLength)),
                        [](const ModuleEntry& entry) { return entry.path.text() + entry.nameOffset; });
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "ModuleReader.h"
 #include "core/OwnerPtr.h"
 #include "core/String.h"
 
@@ -13,9 +14,13 @@ class Window;
 
 struct ModuleEntry {
     explicit ModuleEntry(const char* fullPath);
+    // With the path as the reader gave it, for what shows or copies it in
+    // UTF-16, exact whatever the code page.
+    ModuleEntry(const char* fullPath, const wchar_t* widePath, uint32_t wideLength);
 
     General::String path;
     uint32_t nameOffset; // where the file name starts in path
+    General::Array<wchar_t> widePath; // NUL-terminated; empty when not given
 };
 
 // The modules of one process as rows of a list box, or one row telling why
@@ -28,6 +33,7 @@ public:
 
     void fill(uint32_t processId);
     void add(const char* path);
+    void add(const char* path, const wchar_t* widePath, uint32_t wideLength);
     // The selected row's entry, or null (always null for a reason row).
     ModuleEntry* selectedEntry();
 
@@ -35,6 +41,7 @@ public:
 
     Window* listBox;
     General::OwnerArray<ModuleEntry> entries;
+    ModuleReader reader;
 };
 
 } // namespace Windows
