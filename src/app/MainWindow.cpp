@@ -32,31 +32,10 @@ const Place moduleListPlace = {240, 90, 200, 200};
 const Place pathBoxPlace = {20, 310, 420, 32};
 const SIZE outerSize = {467, 430}; // the window's, frame included
 
-HFONT madeFont(int height, int weight, DWORD underline, int dpi)
-{
-    HFONT font = CreateFontA(-scaled(height, dpi), 0, 0, 0, weight, 0, underline, 0, DEFAULT_CHARSET, 0, 0, 0, 0,
-                             "Verdana");
-    if (font == nullptr)
-        throw WindowsError(GetLastError());
-    return font;
-}
 } // namespace
 
 const ClassAttributes MainWindow::attributes = {"MainWindow", nullptr, CS_HREDRAW | CS_VREDRAW,
                                                 MAKEINTRESOURCEA(32512), &mainWindowBrush, true, false};
-
-Font::Font(int fontHeight, int fontWeight, DWORD fontUnderline)
-    : height(fontHeight), weight(fontWeight), underline(fontUnderline),
-      handle(madeFont(fontHeight, fontWeight, fontUnderline, 96))
-{
-}
-
-GdiObject Font::remake(int dpi)
-{
-    HFONT replaced = handle;
-    handle = madeFont(height, weight, underline, dpi);
-    return GdiObject(replaced);
-}
 
 MainWindowContents::MainWindowContents()
     : owner(nullptr),
@@ -221,6 +200,43 @@ void MainWindowContents::showModulePath()
     SetWindowTextA(pathBox.handle, module != nullptr ? module->path.text() : "");
 }
 
+void MainWindowContents::openFinder()
+{
+    uint32_t length = 0;
+    const wchar_t* name = nullptr;
+    if (ModuleEntry* module = moduleListBox.contents.selectedEntry())
+        name = module->wideName(length);
+    try {
+        finder.open(*this, length != 0 ? name : nullptr, length);
+    } catch (WindowsError& error) {
+        // The find window could not be made; the main window goes on.
+        General::String text = error.ErrorText();
+        MessageBoxA(owner->handle, text.text(), "Find Module", MB_OK | MB_ICONERROR);
+    }
+}
+
+bool MainWindowContents::showModule(uint32_t processId, const wchar_t* path)
+{
+    if (processHasEnded(processId))
+        return false;
+    // Started after the last refresh: refreshed first.
+    if (!processListBox.contents.selectProcess(processId)) {
+        processListBox.contents.refill();
+        if (!processListBox.contents.selectProcess(processId)) {
+            refreshModules();
+            return false;
+        }
+    }
+    refreshModules();
+    if (path != nullptr) {
+        moduleListBox.contents.selectPath(path);
+        showModulePath();
+    }
+    SetForegroundWindow(owner->handle);
+    moduleListBox.setFocus();
+    return true;
+}
+
 MainWindow::~MainWindow()
 {
     // The contents die before the window. What their teardown and the
@@ -259,6 +275,10 @@ bool MainWindow::command(MainWindow& window, WPARAM wParam)
         window.contents.refreshModules();
         return true;
     }
+    if (id == IDM_FIND) {
+        window.contents.openFinder();
+        return true;
+    }
     return false;
 }
 
@@ -278,25 +298,34 @@ WPARAM runMessageLoop(const MessageLoopParams& params)
 {
     MSG message;
     for (;;) {
-        const BOOL got = GetMessageA(&message, nullptr, 0, 0);
+        const BOOL got = GetMessageW(&message, nullptr, 0, 0);
         if (got == 0)
             return message.wParam;
         // -1 is a failure, not a message: never spin on it.
         if (got == -1)
             throw WindowsError(GetLastError());
+        // Keys belong to the top-level window they were typed in: the main
+        // window, or a window it owns (the find window), each with its own
+        // commands for the same accelerators and its own navigation.
+        HWND target = params.dialogWindow;
+        HWND accelerated = params.acceleratorWindow;
+        if (message.hwnd != nullptr) {
+            HWND root = GetAncestor(message.hwnd, GA_ROOT);
+            if (root != nullptr && root != params.dialogWindow && GetWindow(root, GW_OWNER) == params.dialogWindow)
+                target = accelerated = root;
+        }
         // Each call may deliver the message to a window procedure, which
         // keeps a handler's exception for this loop to raise.
-        const bool translated =
-            TranslateAcceleratorA(params.acceleratorWindow, params.accelerators, &message) != 0;
+        const bool translated = TranslateAcceleratorW(accelerated, params.accelerators, &message) != 0;
         rethrowKeptException();
         if (translated)
             continue;
-        const bool navigated = IsDialogMessageA(params.dialogWindow, &message) != 0;
+        const bool navigated = IsDialogMessageW(target, &message) != 0;
         rethrowKeptException();
         if (navigated)
             continue;
         TranslateMessage(&message);
-        DispatchMessageA(&message);
+        DispatchMessageW(&message);
         rethrowKeptException();
     }
 }

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "ModuleFinder.h"
 #include "controls/Label.h"
 #include "controls/LinkLabel.h"
 #include "controls/ModuleEditBox.h"
@@ -9,28 +10,12 @@
 #include "controls/ProcessListBox.h"
 #include "controls/TitleBand.h"
 #include "core/Handles.h"
+#include "toolkit/Font.h"
 #include "toolkit/Window.h"
 
 namespace Windows {
 
 class MainWindow;
-
-// A font made by the contents and deleted by them alone; its height is
-// given at 96 DPI.
-struct Font {
-    Font(int height, int weight, DWORD underline);
-    Font(const Font&) = delete;
-    Font& operator=(const Font&) = delete;
-    ~Font() { DeleteObject(handle); }
-    // Makes the font anew at dpi and hands back the handle it replaced, to be
-    // deleted once no window draws with it.
-    GdiObject remake(int dpi);
-
-    int height;
-    int weight;
-    DWORD underline;
-    HFONT handle;
-};
 
 // Everything inside the main window. The children are destroyed from the
 // last to the first, after the fonts.
@@ -43,10 +28,19 @@ struct MainWindowContents {
     void scaleTo(int dpi);
     void refreshModules();
     void showModulePath();
+    // The find window, holding the selected module's file name.
+    void openFinder();
+    // Selects the process (refreshing the list when it lacks the process)
+    // and its module of that UTF-16 path, and activates the window with the
+    // module list focused. False, changing nothing, when the process has
+    // ended.
+    bool showModule(uint32_t processId, const wchar_t* path);
 
     MainWindow* owner;
     // The child that last gained the focus.
     HWND lastFocus;
+    // Made when first opened; destroyed after the children, before the window.
+    ModuleFinder finder;
     ProcessListBox processListBox;
     ModuleListBox moduleListBox;
     ModuleEditBox pathBox;
@@ -68,7 +62,8 @@ public:
     MainWindow() { contents.owner = this; }
     ~MainWindow() override;
     HWND create(const CreateParams& params) override;
-    // The list selections, the children's focus and the refresh command.
+    // The list selections, the children's focus, the refresh and find
+    // commands.
     static bool command(MainWindow& window, WPARAM wParam);
 
     MainWindowContents contents;

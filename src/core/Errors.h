@@ -12,6 +12,9 @@ struct WindowsError {
 
     // The system's message text for the code, or "Unknown error.".
     General::String ErrorText() const;
+    // The same in UTF-16, on one line: for a status line or a row. Replaces
+    // what `into` held; NUL-terminated, the count less one is its length.
+    void wideText(General::Array<wchar_t>& into) const;
 
     uint32_t code;
 };

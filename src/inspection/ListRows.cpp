@@ -26,6 +26,16 @@ uint32_t itemData(HWND listBox, int row)
 
 void select(HWND listBox, int row) { SendMessageA(listBox, LB_SETCURSEL, static_cast<WPARAM>(row), 0); }
 
+int rowOf(HWND listBox, uint32_t value)
+{
+    const int rows = static_cast<int>(SendMessageA(listBox, LB_GETCOUNT, 0, 0));
+    for (int row = 0; row < rows; ++row) {
+        if (itemData(listBox, row) == value)
+            return row;
+    }
+    return -1;
+}
+
 DrawingSuspended::DrawingSuspended(HWND listBox) : box(listBox) { SendMessageA(box, WM_SETREDRAW, FALSE, 0); }
 
 DrawingSuspended::~DrawingSuspended()

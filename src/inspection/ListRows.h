@@ -22,6 +22,8 @@ void setItemData(HWND listBox, int row, uint32_t value);
 int selected(HWND listBox);
 uint32_t itemData(HWND listBox, int row);
 void select(HWND listBox, int row);
+// The row whose item data is `value`, or -1.
+int rowOf(HWND listBox, uint32_t value);
 
 // Suspends a list box's drawing while its rows are replaced, and has it
 // painted once, whole, when the scope ends however it ends: a shown list

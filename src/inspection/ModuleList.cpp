@@ -28,6 +28,15 @@ ModuleEntry::ModuleEntry(const char* fullPath, const wchar_t* wide, uint32_t wid
     widePath.appendRepeated(1, L'\0');
 }
 
+const wchar_t* ModuleEntry::wideName(uint32_t& length) const
+{
+    uint32_t start = widePath.count;
+    while (start > 0 && widePath[start - 1] != L'\\')
+        --start;
+    length = widePath.count > start ? widePath.count - start - 1 : 0;
+    return widePath.count > start ? widePath.items + start : L"";
+}
+
 void ModuleList::fill(uint32_t processId)
 {
     HWND box = listBox->handle;
@@ -69,6 +78,22 @@ ModuleEntry* ModuleList::selectedEntry()
     if (entries.count == 0)
         return nullptr;
     return ListRows::selectedEntry(listBox->handle, entries);
+}
+
+void ModuleList::selectPath(const wchar_t* path)
+{
+    for (uint32_t i = 0; i < entries.count; ++i) {
+        const General::Array<wchar_t>& wide = entries[i]->widePath;
+        uint32_t k = 0;
+        while (k < wide.count && wide[k] == path[k] && path[k] != L'\0')
+            ++k;
+        if (k + 1 == wide.count && path[k] == L'\0') {
+            const int row = ListRows::rowOf(listBox->handle, i);
+            if (row >= 0)
+                ListRows::select(listBox->handle, row);
+            return;
+        }
+    }
 }
 
 HWND ModuleList::createChild(HWND parent, int id, int x, int y)

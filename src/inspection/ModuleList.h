@@ -21,6 +21,9 @@ struct ModuleEntry {
     General::String path;
     uint32_t nameOffset; // where the file name starts in path
     General::Array<wchar_t> widePath; // NUL-terminated; empty when not given
+
+    // The file name in widePath, and its length; empty when not given.
+    const wchar_t* wideName(uint32_t& length) const;
 };
 
 // The modules of one process as rows of a list box, or one row telling why
@@ -36,6 +39,8 @@ public:
     void add(const char* path, const wchar_t* widePath, uint32_t wideLength);
     // The selected row's entry, or null (always null for a reason row).
     ModuleEntry* selectedEntry();
+    // Selects the row of the entry whose UTF-16 path is `path`, if any.
+    void selectPath(const wchar_t* path);
 
     HWND createChild(HWND parent, int id, int x, int y);
 

@@ -45,6 +45,28 @@ void ProcessList::add(const PROCESSENTRY32W& record, General::String& name)
 
 ProcessEntry* ProcessList::selectedEntry() { return ListRows::selectedEntry(listBox->handle, entries); }
 
+bool ProcessList::selectProcess(uint32_t processId)
+{
+    for (uint32_t i = 0; i < entries.count; ++i) {
+        if (entries[i]->processId == processId) {
+            const int row = ListRows::rowOf(listBox->handle, i);
+            if (row < 0)
+                return false;
+            ListRows::select(listBox->handle, row);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool processHasEnded(uint32_t processId)
+{
+    KernelHandle process(OpenProcess(SYNCHRONIZE, FALSE, processId));
+    if (!process.valid())
+        return GetLastError() == ERROR_INVALID_PARAMETER;
+    return WaitForSingleObject(process.handle, 0) == WAIT_OBJECT_0;
+}
+
 HWND ProcessList::createChild(HWND parent, int id, int x, int y)
 {
     return ListRows::createChild(*listBox, parent, id, x, y);

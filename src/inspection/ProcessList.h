@@ -34,11 +34,17 @@ public:
     void add(const PROCESSENTRY32W& record, General::String& name);
     // The selected row's entry, or null; valid until the next refill.
     ProcessEntry* selectedEntry();
+    // Selects the row of the process; false when no row has it.
+    bool selectProcess(uint32_t processId);
 
     HWND createChild(HWND parent, int id, int x, int y);
 
     Window* listBox;
     General::OwnerArray<ProcessEntry> entries;
 };
+
+// Whether the process has ended (or never was); a process that cannot be
+// opened for want of access still runs.
+bool processHasEnded(uint32_t processId);
 
 } // namespace Windows

@@ -5,3 +5,4 @@
 #define IDB_BANNER_2X 108
 #define IDI_PROGRAM 109
 #define IDM_REFRESH 40001
+#define IDM_FIND 40002

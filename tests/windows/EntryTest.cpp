@@ -64,7 +64,7 @@ HANDLE WINAPI secondSnapshotFails(DWORD flags, DWORD id)
     return realSnapshot(flags, id);
 }
 
-decltype(&GetMessageA) realGetMessage = nullptr;
+decltype(&GetMessageW) realGetMessage = nullptr;
 bool refreshPosted = false;
 BOOL WINAPI postF5First(LPMSG message, HWND window, UINT first, UINT last)
 {
@@ -141,7 +141,7 @@ TEST_F(EntryTest, FailureOnRefreshComesOutOfTheLoopToTheReport)
 {
     ImportSwap snapshot("kernel32.dll", "CreateToolhelp32Snapshot", reinterpret_cast<void*>(&secondSnapshotFails));
     realSnapshot = snapshot.original<decltype(realSnapshot)>();
-    ImportSwap get("user32.dll", "GetMessageA", reinterpret_cast<void*>(&postF5First));
+    ImportSwap get("user32.dll", "GetMessageW", reinterpret_cast<void*>(&postF5First));
     realGetMessage = get.original<decltype(realGetMessage)>();
     EXPECT_EQ(Windows::runProgram(GetModuleHandleA(nullptr), SW_SHOWNORMAL), 0);
     EXPECT_EQ(snapshotCalls, 2);
@@ -150,7 +150,7 @@ TEST_F(EntryTest, FailureOnRefreshComesOutOfTheLoopToTheReport)
 
 TEST_F(EntryTest, FailingGetMessageIsRaisedNotTakenForAMessage)
 {
-    ImportSwap get("user32.dll", "GetMessageA", reinterpret_cast<void*>(&failingGetMessage));
+    ImportSwap get("user32.dll", "GetMessageW", reinterpret_cast<void*>(&failingGetMessage));
     EXPECT_EQ(Windows::runProgram(GetModuleHandleA(nullptr), SW_SHOWNORMAL), 0);
     expectOneFatalBox(ERROR_INVALID_WINDOW_HANDLE);
 }
@@ -335,7 +335,7 @@ TEST_P(RaiseSiteTest, EndsInTheReportOrIsDiscarded)
     std::unique_ptr<ImportSwap> second;
     if (site.module2 != nullptr)
         second.reset(new ImportSwap(site.module2, site.function2, site.replacement2));
-    ImportSwap get("user32.dll", "GetMessageA", reinterpret_cast<void*>(&firstMessageDrives));
+    ImportSwap get("user32.dll", "GetMessageW", reinterpret_cast<void*>(&firstMessageDrives));
     realGetMessage = get.original<decltype(realGetMessage)>();
 
     EXPECT_EQ(Windows::runProgram(GetModuleHandleA(nullptr), SW_SHOWNORMAL), 0);

@@ -98,15 +98,19 @@ TEST_F(ShippedResources, IconGroupHoldsThreeSizes)
     EXPECT_EQ(sizes, 7);
 }
 
-TEST_F(ShippedResources, AcceleratorTurnsF5IntoTheRefreshCommand)
+TEST_F(ShippedResources, AcceleratorsTurnF5AndCtrlFIntoTheirCommands)
 {
     HACCEL table = LoadAcceleratorsA(module, MAKEINTRESOURCEA(IDA_ACCELERATORS));
     ASSERT_NE(table, nullptr);
     ACCEL entries[4];
-    ASSERT_EQ(CopyAcceleratorTableA(table, entries, 4), 1);
-    EXPECT_EQ(entries[0].key, VK_F5);
-    EXPECT_EQ(entries[0].cmd, IDM_REFRESH);
-    EXPECT_EQ(entries[0].fVirt & (FVIRTKEY | FNOINVERT | FSHIFT | FCONTROL | FALT), FVIRTKEY | FNOINVERT);
+    ASSERT_EQ(CopyAcceleratorTableA(table, entries, 4), 2);
+    const WORD keys[] = {VK_F5, 'F'}, commands[] = {IDM_REFRESH, IDM_FIND};
+    const BYTE flags[] = {FVIRTKEY | FNOINVERT, FVIRTKEY | FNOINVERT | FCONTROL};
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(entries[i].key, keys[i]);
+        EXPECT_EQ(entries[i].cmd, commands[i]);
+        EXPECT_EQ(entries[i].fVirt & (FVIRTKEY | FNOINVERT | FSHIFT | FCONTROL | FALT), flags[i]);
+    }
     DestroyAcceleratorTable(table);
 }
 

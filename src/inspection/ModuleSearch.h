@@ -1,0 +1,43 @@
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "ModuleIndex.h"
+#include "ModuleReader.h"
+
+namespace Windows {
+
+// Every process of a fresh snapshot with its modules, read through the one
+// reader, searched as Windows compares file names: ordinal, ignoring case.
+class ModuleSearch {
+public:
+    // Picks the processes to read; the others are left out.
+    using Wanted = bool (*)(uint32_t processId, const wchar_t* name, uint32_t length, const void* context);
+
+    ModuleSearch();
+    ModuleSearch(const ModuleSearch&) = delete;
+    ModuleSearch& operator=(const ModuleSearch&) = delete;
+
+    // Replaces the index by a new snapshot's processes (its first record left
+    // out, as the process list does) and their modules. A process that cannot
+    // be read gets its reason. Raises WindowsError when no snapshot is taken.
+    void run(Wanted wanted = nullptr, const void* context = nullptr);
+
+    General::ModuleIndex::Counts filter(const wchar_t* text, uint32_t length,
+                                        General::Array<General::ModuleIndex::Row>& rows);
+
+    // Emptied or filled by hand, the index is searched as it stands.
+    General::ModuleIndex index;
+
+private:
+    void* findStringOrdinal; // null before Windows 7
+    ModuleReader reader;
+    // Before Windows 7, the index's text upper-cased once, and the text.
+    General::Array<wchar_t> folded;
+    General::Array<wchar_t> foldedText;
+    General::Array<wchar_t> reason;
+};
+
+} // namespace Windows
