@@ -15,7 +15,7 @@ bool containsOrdinal(const wchar_t* within, uint32_t length, const wchar_t* text
 // new text without reading any process again.
 class ModuleIndex {
 public:
-    static const uint32_t none = UINT32_MAX;
+    static constexpr uint32_t none = UINT32_MAX;
 
     struct Process {
         uint32_t processId;

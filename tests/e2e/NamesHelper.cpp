@@ -1,6 +1,7 @@
-// Loads the DLL whose full path is its one argument, in any script and at
-// any length, then waits to be ended, so that the program can list it:
-//   names_helper.exe <dll path>
+// Loads the DLL whose full path is its first argument, in any script and at
+// any length, then waits to be ended, so that the program can list it; with
+// a second, writes there its process id and the DLL's base address in hex:
+//   names_helper.exe <dll path> [report file]
 #include <windows.h>
 #include <shellapi.h>
 
@@ -8,10 +9,21 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     int count = 0;
     LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
-    if (arguments == nullptr || count != 2)
+    if (arguments == nullptr || count < 2 || count > 3)
         return 2;
-    if (LoadLibraryW(arguments[1]) == nullptr)
+    HMODULE module = LoadLibraryW(arguments[1]);
+    if (module == nullptr)
         return 3;
+    if (count == 3) {
+        char report[64];
+        const DWORD length = static_cast<DWORD>(
+            wsprintfA(report, "%lu %p\n", GetCurrentProcessId(), static_cast<void*>(module)));
+        HANDLE file = CreateFileW(arguments[2], GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD written = 0;
+        if (file == INVALID_HANDLE_VALUE || !WriteFile(file, report, length, &written, nullptr))
+            return 4;
+        CloseHandle(file);
+    }
     Sleep(180000);
     return 0;
 }

@@ -1,6 +1,7 @@
 // Reads the state of a running main window from outside its process and
 // prints it, one "name: value" a line, for the end-to-end script:
-//   e2e_probe.exe <process id>    the main window of that process
+//   e2e_probe.exe <process id>    the main window of that process, and its
+//                                 find window once made
 //   e2e_probe.exe windows         how many main windows are shown, and their ids
 //   e2e_probe.exe clipboard       the clipboard's text
 //   e2e_probe.exe start <program> starts the program and waits for it,
@@ -8,6 +9,7 @@
 //   e2e_probe.exe front <id>      brings that process's main window to the front
 // Texts are printed as UTF-8.
 #include <windows.h>
+#include <commctrl.h>
 #include <shellapi.h>
 
 #include <cstdio>
@@ -73,6 +75,39 @@ std::string windowText(HWND window)
     std::wstring text(SendMessageW(window, WM_GETTEXTLENGTH, 0, 0) + 1, L'\0');
     SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]));
     return utf8(text.c_str());
+}
+
+// The rows of a list view in another process, each "cell;cell;cell", asked
+// through a block in that process, where the control writes the text.
+std::string listViewRows(HWND list)
+{
+    std::string all;
+    DWORD processId = 0;
+    GetWindowThreadProcessId(list, &processId);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+    if (process == nullptr)
+        return "unreadable";
+    const SIZE_T room = 2048;
+    char* remote = static_cast<char*>(VirtualAllocEx(process, nullptr, sizeof(LVITEMW) + room * sizeof(wchar_t),
+                                                     MEM_COMMIT, PAGE_READWRITE));
+    const LRESULT count = SendMessageW(list, LVM_GETITEMCOUNT, 0, 0);
+    for (LRESULT row = 0; remote != nullptr && row < count; ++row) {
+        for (int column = 0; column < 3; ++column) {
+            LVITEMW item = {};
+            item.iSubItem = column;
+            item.cchTextMax = room;
+            item.pszText = reinterpret_cast<wchar_t*>(remote + sizeof(LVITEMW));
+            std::wstring text(room + 1, L'\0');
+            if (WriteProcessMemory(process, remote, &item, sizeof(item), nullptr) &&
+                SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(remote)) >= 0)
+                ReadProcessMemory(process, remote + sizeof(LVITEMW), &text[0], room * sizeof(wchar_t), nullptr);
+            all += (column != 0 ? ";" : row == 0 ? "" : "|") + utf8(text.c_str());
+        }
+    }
+    if (remote != nullptr)
+        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    CloseHandle(process);
+    return all;
 }
 
 std::string clipboardText()
@@ -212,6 +247,16 @@ int main(int argc, char** argv)
          box = FindWindowExA(nullptr, box, "#32770", nullptr)) {
         if (IsWindowVisible(box) && GetWindow(box, GW_OWNER) == main)
             std::printf("box: %s\n", windowText(box).c_str());
+    }
+    HWND finder = FindWindowExA(nullptr, nullptr, "ModuleFinder", nullptr);
+    while (finder != nullptr && GetWindow(finder, GW_OWNER) != main)
+        finder = FindWindowExA(nullptr, finder, "ModuleFinder", nullptr);
+    if (finder != nullptr) {
+        std::printf("finder: %d %s\n", IsWindowVisible(finder) != 0, windowText(finder).c_str());
+        std::printf("finder_text: %s\n", windowText(GetDlgItem(finder, 2001)).c_str());
+        std::printf("finder_rows: %s\n", listViewRows(GetDlgItem(finder, 2002)).c_str());
+        std::printf("finder_status: %s\n", windowText(GetDlgItem(finder, 2003)).c_str());
+        std::printf("finder_foreground: %d\n", GetForegroundWindow() == finder);
     }
     for (HWND box : {processes, modules}) {
         RECT client;

@@ -172,6 +172,32 @@ expect_process_shown() {
     [[ "$(lower "$path")" == *"\\$(lower "$name")" ]] || fail "path '$path' is not that of $name"
 }
 
+# Starts a process from a folder named in four scripts, holding a DLL whose
+# full path is longer than MAX_PATH, through folders named so too; sets
+# helper (its unix pid), helper_name, helper_path, helper_pid (its Windows
+# process id), module_name, module_path and module_base (as it reports them).
+start_names_helper() {
+    local names=$tools/names folder deep report
+    rm -rf "$names"
+    folder="$names/Папка Φάκελος 文件夹 🙂"
+    helper_name="Помощник-Βοηθός-助手-🙂.exe"
+    mkdir -p "$folder"
+    cp "$tools/names_helper.exe" "$folder/$helper_name"
+    deep=$names
+    for i in 1 2 3 4 5 6 7 8 9 10 11; do deep="$deep/Каталог Κατάλογος 目录 🙂 $i"; done
+    module_name="модуль-μονάδα-模块-🙂.dll"
+    mkdir -p "$deep"
+    cp "$tools/named_module.dll" "$deep/$module_name"
+    helper_path=$(windows_path "$folder/$helper_name")
+    module_path=$(windows_path "$deep/$module_name")
+    [ ${#module_path} -gt 300 ] || fail "the module's path has only ${#module_path} characters"
+    report=$names/report.txt
+    "$WINE" "$folder/$helper_name" "$module_path" "$(windows_path "$report")" >/dev/null 2>&1 &
+    helper=$!
+    for _ in $(seq 1 80); do [ -s "$report" ] && break; sleep 0.25; done
+    read -r helper_pid module_base <"$report" || fail "the helper wrote no report"
+}
+
 case $case_name in
 window)
     start_program
@@ -391,25 +417,37 @@ two)
     [ -n "$(field modules)" ] || fail "the first copy lost its lists"
     close_program
     ;;
+find)
+    # Ctrl+F, then part of the name of a DLL that the helper alone has
+    # loaded, typed in three scripts: one result, the helper's; Enter moves
+    # to it and Enter again shows it in the main window.
+    start_names_helper
+    start_program
+    keys ctrl+f
+    settle '[ "$(field finder)" = "1 Find Module" ]' || fail "no find window: '$(field finder)'"
+    finder_xwin=$(xdotool search --name '^Find Module$' | head -1)
+    xdotool windowfocus --sync "$finder_xwin" 2>/dev/null
+    settle '[ "$(field finder_foreground)" = 1 ]' || fail "the find window did not come to the front"
+    xdotool key ctrl+a
+    xdotool type --delay 80 "${module_name%-*}"
+    settle "[ \"\$(field finder_rows)\" = \"$helper_name;$helper_pid;$module_path\" ]" \
+        || fail "results for '$(field finder_text)': '$(field finder_rows)'"
+    [[ "$(field finder_status)" == "1 module found in 1 process; "* ]] || fail "status: $(field finder_status)"
+    xdotool key Return
+    settle '[ "$(field focus)" = SysListView32 ]' || fail "Enter did not move to the results"
+    xdotool key Return
+    settle "[ \"\$(field path)\" = \"$module_path\" ] && [ \"\$(field foreground)\" = 1 ]" \
+        || fail "the main window shows '$(field path)'"
+    expect_eq "focus after Enter" "$(field focus)" ModuleListBox
+    expect_eq "selected process" "$(row "$(field processes)" "$(field process_selected)")" "$helper_name"
+    expect_eq "the find window stays" "$(field finder)" "1 Find Module"
+    close_program
+    kill "$helper" 2>/dev/null
+    wait "$helper" 2>/dev/null
+    helper=
+    ;;
 names)
-    # A process started from a folder named in four scripts, holding a DLL
-    # whose full path is longer than MAX_PATH, through folders named so too.
-    names=$tools/names
-    rm -rf "$names"
-    folder="$names/Папка Φάκελος 文件夹 🙂"
-    helper_name="Помощник-Βοηθός-助手-🙂.exe"
-    mkdir -p "$folder"
-    cp "$tools/names_helper.exe" "$folder/$helper_name"
-    deep=$names
-    for i in 1 2 3 4 5 6 7 8 9 10 11; do deep="$deep/Каталог Κατάλογος 目录 🙂 $i"; done
-    module_name="модуль-μονάδα-模块-🙂.dll"
-    mkdir -p "$deep"
-    cp "$tools/named_module.dll" "$deep/$module_name"
-    helper_path=$(windows_path "$folder/$helper_name")
-    module_path=$(windows_path "$deep/$module_name")
-    [ ${#module_path} -gt 300 ] || fail "the module's path has only ${#module_path} characters"
-    "$WINE" "$folder/$helper_name" "$module_path" >/dev/null 2>&1 &
-    helper=$!
+    start_names_helper
     start_program
     keys F5
     settle "[[ \"|\$(field processes)|\" == *\"|$helper_name|\"* ]]" || fail "no row '$helper_name'"

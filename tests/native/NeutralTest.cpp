@@ -2,11 +2,15 @@
 
 #include <iconv.h>
 
+#include <cwchar>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "controls/CharacterFilter.h"
 #include "controls/CommandLine.h"
 #include "inspection/FileName.h"
+#include "inspection/ModuleIndex.h"
 
 using General::CharacterAction;
 using General::fileNameOffset;
@@ -117,4 +121,49 @@ TEST(CommandLineTest, QuotesTheProgramAndNotTheUrl)
 
     EXPECT_STREQ(General::browserCommandLine("", "").text(), "\"\" ");
     EXPECT_EQ(General::browserCommandLine("", "").count, 4u);
+}
+
+TEST(ModuleIndexTest, FindsTextUnitForUnitAndListsTheUnsearchedLast)
+{
+    struct Case {
+        const wchar_t* within;
+        const wchar_t* text;
+        bool found;
+    } cases[] = {
+        {L"C:\\A\\B.DLL", L"B.DLL", true},   {L"C:\\A\\B.DLL", L"C:\\A\\B.DLL", true},
+        {L"C:\\A\\B.DLL", L"b.dll", false},  {L"C:\\A\\B.DLL", L"C:\\A\\B.DLLX", false},
+        {L"C:\\A\\B.DLL", L"", false},       {L"MODUL\u00C9-\u039C", L"\u00C9-\u039C", true},
+        {L"AAB", L"AB", true},                  {L"", L"A", false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(General::containsOrdinal(c.within, uint32_t(wcslen(c.within)), c.text, uint32_t(wcslen(c.text))),
+                  c.found)
+            << c.text;
+
+    General::ModuleIndex index;
+    const auto add = [&](const wchar_t* text, void (General::ModuleIndex::*to)(const wchar_t*, uint32_t)) {
+        (index.*to)(text, uint32_t(wcslen(text)));
+    };
+    index.addProcess(4, L"System", 6);
+    add(L"Access Denied", &General::ModuleIndex::setReason);
+    index.addProcess(10, L"a.exe", 5);
+    add(L"C:\\A.EXE", &General::ModuleIndex::addModule);
+    add(L"C:\\K.DLL", &General::ModuleIndex::addModule);
+    index.addProcess(11, L"b.exe", 5);
+    add(L"C:\\B.EXE", &General::ModuleIndex::addModule);
+    add(L"C:\\K.DLL", &General::ModuleIndex::addModule);
+    General::Array<General::ModuleIndex::Row> rows;
+    General::ModuleIndex::Counts counts = index.filter(L"K.DLL", 5, &General::containsOrdinal, rows);
+    const uint32_t none = General::ModuleIndex::none;
+    const std::vector<std::pair<uint32_t, uint32_t>> expected = {{1, 1}, {2, 3}, {0, none}};
+    ASSERT_EQ(rows.count, expected.size());
+    for (uint32_t i = 0; i < rows.count; ++i)
+        EXPECT_EQ(std::make_pair(rows[i].process, rows[i].module), expected[i]) << i;
+    EXPECT_EQ(std::vector<uint32_t>({counts.modules, counts.processes, counts.unsearched}),
+              std::vector<uint32_t>({2, 2, 1}));
+    EXPECT_EQ(std::wstring(index.at(index.modules[rows[1].module].path)), L"C:\\K.DLL");
+    EXPECT_EQ(std::wstring(index.at(index.processes[0].reason)), L"Access Denied");
+    // Nothing typed, nothing listed, not even what could not be searched.
+    counts = index.filter(L"", 0, &General::containsOrdinal, rows);
+    EXPECT_EQ(rows.count + counts.modules + counts.unsearched, 0u);
 }

@@ -4,6 +4,7 @@
 #include <psapi.h>
 
 #include <algorithm>
+#include <memory>
 #include <cstring>
 #include <set>
 #include <string>
@@ -13,6 +14,7 @@
 #include "core/Errors.h"
 #include "inspection/DebugPrivilegeGuard.h"
 #include "inspection/ModuleList.h"
+#include "inspection/ModuleSearch.h"
 #include "support/EnumerationSwap.h"
 #include "support/ImportSwap.h"
 #include "support/Processes.h"
@@ -642,4 +644,60 @@ TEST_F(ModuleListTest, LongPathIsReadWholeIntoALargerBuffer)
         ASSERT_EQ(readSizes.size(), 4 * expected.reads.size());
         EXPECT_EQ(std::vector<DWORD>(readSizes.begin(), readSizes.begin() + expected.reads.size()), expected.reads);
     }
+}
+
+namespace {
+decltype(&GetProcAddress) realLookup = nullptr;
+FARPROC WINAPI beforeWindows7(HMODULE module, LPCSTR name)
+{
+    const bool byName = HIWORD(reinterpret_cast<ULONG_PTR>(name)) != 0;
+    return byName && std::strcmp(name, "FindStringOrdinal") == 0 ? nullptr : realLookup(module, name);
+}
+} // namespace
+
+// As Windows compares file names: ordinal, ignoring case, letters beyond
+// ASCII included; with FindStringOrdinal and, before Windows 7, without.
+TEST(ModuleSearchTest, MatchesAsFileNamesCompareWithAndWithoutFindStringOrdinal)
+{
+    for (bool hidden : {false, true}) {
+        std::unique_ptr<ImportSwap> lookup;
+        if (hidden) {
+            lookup.reset(new ImportSwap("kernel32.dll", "GetProcAddress", reinterpret_cast<void*>(&beforeWindows7)));
+            realLookup = lookup->original<decltype(realLookup)>();
+        }
+        Windows::ModuleSearch search;
+        const std::wstring path = L"C:\\Stra\u00DFe\\\u00C9cole\\\u03A9mega.dll";
+        search.index.addProcess(10, L"a.exe", 5);
+        search.index.addModule(path.c_str(), uint32_t(path.size()));
+        const struct {
+            const wchar_t* text;
+            uint32_t found;
+        } cases[] = {{L"\u00E9COLE", 1}, {L"\u03C9MEGA.DLL", 1}, {L"c:\\stra\u00DFe\\\u00E9cole\\\u03C9mega.dll", 1},
+                     {L"strasse", 0},     {L"\u03C9mega.dlx", 0},  {L"", 0}};
+        General::Array<General::ModuleIndex::Row> rows;
+        for (const auto& c : cases) {
+            search.filter(c.text, uint32_t(wcslen(c.text)), rows);
+            EXPECT_EQ(rows.count, c.found) << (hidden ? "without" : "with") << " FindStringOrdinal, case "
+                                           << (&c - cases);
+        }
+    }
+}
+
+TEST_F(ModuleListTest, SearchNamesAProcessItCouldNotOpenAfterTheMatches)
+{
+    openResults = {0, ERROR_ACCESS_DENIED, ERROR_ACCESS_DENIED}; // the second process, with the privilege too
+    Windows::ModuleSearch search;
+    search.run();
+    const General::ModuleIndex& index = search.index;
+    ASSERT_GE(index.processes.count, 2u);
+    ASSERT_NE(index.processes[1].reason, General::ModuleIndex::none);
+    EXPECT_EQ(std::wstring(index.at(index.processes[1].reason)), L"Access Denied");
+    General::Array<General::ModuleIndex::Row> rows;
+    const General::ModuleIndex::Counts counts = search.filter(L"KERNEL32.DLL", 12, rows);
+    EXPECT_EQ(counts.unsearched, 1u);
+    EXPECT_EQ(counts.processes, index.processes.count - 1);
+    EXPECT_EQ(counts.modules, counts.processes);
+    ASSERT_EQ(rows.count, counts.modules + 1);
+    EXPECT_EQ(rows[rows.count - 1].process, 1u);
+    EXPECT_EQ(rows[rows.count - 1].module, General::ModuleIndex::none);
 }
