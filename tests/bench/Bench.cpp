@@ -13,6 +13,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
+#include <memory>
 #include <new>
 #include <string>
 #include <vector>
@@ -21,6 +23,7 @@
 #include "app/MainWindow.h"
 #include "bench/BareCalls.h"
 #include "inspection/ModuleHandles.h"
+#include "inspection/ModuleSearch.h"
 #include "support/EnumerationSwap.h"
 #include "support/ImportSwap.h"
 #include "support/Processes.h"
@@ -213,6 +216,102 @@ void refreshFigures(MainWindow& main, const std::string& prefix)
     figure(prefix + ".ratio.median", quantile(ratios, 0.5));
     figure(prefix + ".ratio.p10", quantile(ratios, 0.1));
     figure(prefix + ".ratio.p90", quantile(ratios, 0.9));
+}
+
+// The platform calls of a search of every process, keeping nothing: the
+// snapshot, then each listed process's modules and their paths.
+void bareSearch()
+{
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32W record = {};
+    record.dwSize = sizeof(record);
+    if (Process32FirstW(snapshot, &record)) {
+        while (Process32NextW(snapshot, &record))
+            BareCalls::readModules(record.th32ProcessID);
+    }
+    CloseHandle(snapshot);
+}
+
+decltype(&GetProcAddress) realLookup = nullptr;
+FARPROC WINAPI beforeWindows7(HMODULE module, LPCSTR name)
+{
+    const bool byName = HIWORD(reinterpret_cast<ULONG_PTR>(name)) != 0;
+    return byName && std::strcmp(name, "FindStringOrdinal") == 0 ? nullptr : realLookup(module, name);
+}
+
+// The find window: a whole search against the bare calls; a keystroke's
+// filter of 20,000 kept modules, with FindStringOrdinal and without; the
+// window made and shown with its first results against the bare search.
+void findFigures(MainWindow& main)
+{
+    const int pairs = 30;
+    std::vector<double> search, bare, ratios, opens, openRatios;
+    ModuleSearch finder;
+    for (int i = 0; i < pairs + 3; ++i) {
+        double f = 0, b = 0;
+        for (int half = 0; half < 2; ++half) {
+            const double start = now();
+            if ((half == 0) == (i % 2 == 0))
+                finder.run();
+            else
+                bareSearch();
+            ((half == 0) == (i % 2 == 0) ? f : b) = now() - start;
+        }
+        if (i < 3)
+            continue; // caches settle
+        search.push_back(f);
+        bare.push_back(b);
+        ratios.push_back(f / b);
+        DestroyWindow(main.contents.finder.handle);
+        pump();
+        const double start = now();
+        main.contents.openFinder();
+        RedrawWindow(main.contents.finder.handle, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        opens.push_back(now() - start);
+        openRatios.push_back(opens.back() / b);
+    }
+    figure("find.processes", finder.index.processes.count);
+    figure("find.modules", finder.index.modules.count);
+    figure("find.search_ms.median", quantile(search, 0.5) * 1e3);
+    figure("find.bare_ms.median", quantile(bare, 0.5) * 1e3);
+    figure("find.search.ratio.median", quantile(ratios, 0.5));
+    figure("find.search.ratio.p90", quantile(ratios, 0.9));
+    figure("find.open_ms.median", quantile(opens, 0.5) * 1e3);
+    figure("find.open.ratio.median", quantile(openRatios, 0.5));
+    figure("find.open.ratio.p90", quantile(openRatios, 0.9));
+    DestroyWindow(main.contents.finder.handle);
+
+    for (bool hidden : {false, true}) {
+        std::unique_ptr<ImportSwap> lookup;
+        if (hidden) {
+            lookup.reset(new ImportSwap("kernel32.dll", "GetProcAddress", reinterpret_cast<void*>(&beforeWindows7)));
+            realLookup = lookup->original<decltype(realLookup)>();
+        }
+        ModuleSearch kept;
+        wchar_t path[MAX_PATH];
+        for (unsigned p = 0; p < 80; ++p) {
+            kept.index.addProcess(1000 + p * 4, L"process.exe", 11);
+            for (unsigned m = 0; m < 250; ++m) {
+                const int length = std::swprintf(path, MAX_PATH, L"C:\\Program Files\\Measured Vendor %u\\Shared\\Module%05u.dll", p, m);
+                kept.index.addModule(path, uint32_t(length));
+            }
+        }
+        General::Array<General::ModuleIndex::Row> rows;
+        kept.filter(L"module00042", 11, rows); // the folded copy, where it is made, once
+        std::vector<double> times;
+        for (int i = 0; i < 50; ++i) {
+            const double start = now();
+            kept.filter(L"module00042", 11, rows);
+            times.push_back(now() - start);
+        }
+        if (rows.count != 80) {
+            std::fprintf(stderr, "bench: %u rows of a keystroke for 80\n", unsigned(rows.count));
+            std::exit(1);
+        }
+        figure(std::string("find.keystroke_ms.") + std::to_string(kept.index.modules.count) +
+                   (hidden ? ".before_windows7" : ""),
+               quantile(times, 0.5) * 1e3);
+    }
 }
 
 // Start-up: from CreateProcess until the window is visible and, for the
@@ -652,6 +751,7 @@ int main(int argc, char** argv)
         // The same with the lists out of sight.
         ShowWindow(main.handle, SW_HIDE);
         refreshFigures(main, "refresh_hidden");
+        findFigures(main);
         scaleFigures(main);
         delete served;
     }
