@@ -1,5 +1,7 @@
 #include "Entry.h"
 
+#include <objbase.h>
+
 #include "MainWindow.h"
 #include "core/Errors.h"
 #include "resources/ResourceIds.h"
@@ -9,6 +11,9 @@ namespace Windows {
 int runProgram(HINSTANCE instance, int showCommand)
 {
     moduleInstance = instance;
+    // The shell's folder and property sheet need COM on this thread; without
+    // it they fail and say so, and the rest goes on.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     try {
         MainWindow mainWindow;
         mainWindow.create(mainWindowParams());
@@ -20,6 +25,8 @@ int runProgram(HINSTANCE instance, int showCommand)
         General::String text = error.ErrorText();
         MessageBoxA(nullptr, text.text(), "Fatal Error", MB_OK);
     }
+    if (SUCCEEDED(com))
+        CoUninitialize();
     return 0;
 }
 

@@ -2,6 +2,7 @@
 
 #include <initializer_list>
 
+#include "ListMenu.h"
 #include "resources/ResourceIds.h"
 #include "toolkit/Dpi.h"
 #include "toolkit/WindowClass.h"
@@ -72,6 +73,13 @@ LRESULT MainWindowContents::handleMessage(UINT message, WPARAM wParam, LPARAM lP
         if (HWND focus = lastFocus != nullptr ? lastFocus : processListBox.handle)
             SetFocus(focus);
         return 1;
+    case WM_CONTEXTMENU: {
+        HWND list = reinterpret_cast<HWND>(wParam);
+        if (list != processListBox.handle && list != moduleListBox.handle)
+            return 0;
+        ListMenu::show(*this, list, lParam);
+        return 1;
+    }
     case WM_CLOSE:
         // The window stays until the entry destroys it after the loop.
         PostQuitMessage(0);
@@ -277,6 +285,16 @@ bool MainWindow::command(MainWindow& window, WPARAM wParam)
     }
     if (id == IDM_FIND) {
         window.contents.openFinder();
+        return true;
+    }
+    if (id == IDM_COPY || id == IDM_COPY_ALL) {
+        // The lists' copies; the path box copies its own selection.
+        MainWindowContents& c = window.contents;
+        HWND focus = GetFocus();
+        if (focus == c.processListBox.handle || focus == c.moduleListBox.handle)
+            ListMenu::perform(c, focus, id);
+        else if (focus == c.pathBox.handle && id == IDM_COPY)
+            SendMessageW(focus, WM_COPY, 0, 0);
         return true;
     }
     return false;

@@ -5,8 +5,10 @@
 #include <new>
 
 #include "MainWindow.h"
+#include "core/TableText.h"
 #include "resources/ResourceIds.h"
 #include "toolkit/Dpi.h"
+#include "toolkit/Clipboard.h"
 #include "toolkit/Font.h"
 #include "toolkit/WindowClass.h"
 
@@ -254,8 +256,7 @@ const wchar_t* ModuleFinderContents::cellText(int item, int column)
         wsprintfW(buffer.items, L"%u", process.processId);
         return buffer.items;
     }
-    return finder.index.at(row.module != General::ModuleIndex::none ? finder.index.modules[row.module].path
-                                                                     : process.reason);
+    return row.module != General::ModuleIndex::none ? finder.index.path(row.module) : finder.index.at(process.reason);
 }
 
 void ModuleFinderContents::showResult(int item)
@@ -265,7 +266,7 @@ void ModuleFinderContents::showResult(int item)
     const General::ModuleIndex::Row row = rows[static_cast<uint32_t>(item)];
     const uint32_t processId = finder.index.processes[row.process].processId;
     const wchar_t* path =
-        row.module != General::ModuleIndex::none ? finder.index.at(finder.index.modules[row.module].path) : nullptr;
+        row.module != General::ModuleIndex::none ? finder.index.path(row.module) : nullptr;
     try {
         if (!main->showModule(processId, path))
             showStatus(L"The process has ended.");
@@ -273,6 +274,47 @@ void ModuleFinderContents::showResult(int item)
         showError(error.code);
     } catch (std::bad_alloc&) {
         showError(ERROR_NOT_ENOUGH_MEMORY);
+    }
+}
+
+void ModuleFinderContents::copy(bool all)
+{
+    if (GetFocus() == textBox) {
+        if (!all)
+            SendMessageW(textBox, WM_COPY, 0, 0);
+        return;
+    }
+    General::Array<wchar_t> copied;
+    const General::ModuleIndex& index = finder.index;
+    if (all) {
+        const wchar_t* header[] = {L"Process", L"PID", L"Path"};
+        General::appendTabRow(copied, header, 3);
+        for (uint32_t i = 0; i < rows.count; ++i) {
+            wchar_t id[16];
+            wsprintfW(id, L"%u", index.processes[rows[i].process].processId);
+            const wchar_t* fields[] = {index.at(index.processes[rows[i].process].name), id,
+                                       cellText(static_cast<int>(i), 2)};
+            General::appendTabRow(copied, fields, 3);
+        }
+    } else {
+        // The selected results' paths, one a line.
+        for (int item = -1; (item = static_cast<int>(SendMessageW(results, LVM_GETNEXTITEM, static_cast<WPARAM>(item),
+                                                                  LVNI_SELECTED))) >= 0;) {
+            const uint32_t module = static_cast<uint32_t>(item) < rows.count ? rows[static_cast<uint32_t>(item)].module
+                                                                             : General::ModuleIndex::none;
+            if (module == General::ModuleIndex::none)
+                continue;
+            if (copied.count != 0)
+                copied.appendRange(L"\r\n", 2);
+            copied.appendRange(index.path(module), index.modules[module].length);
+        }
+        if (copied.count == 0)
+            return;
+    }
+    try {
+        putOnClipboard(owner->handle, copied.items, copied.count);
+    } catch (WindowsError& error) {
+        showError(error.code);
     }
 }
 
@@ -304,6 +346,10 @@ bool ModuleFinder::command(ModuleFinder& window, WPARAM wParam)
         return true;
     case IDM_REFRESH:
         c.search();
+        return true;
+    case IDM_COPY:
+    case IDM_COPY_ALL:
+        c.copy(LOWORD(wParam) == IDM_COPY_ALL);
         return true;
     case IDM_FIND:
         SetFocus(c.textBox);

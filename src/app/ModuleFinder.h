@@ -29,6 +29,9 @@ struct ModuleFinderContents {
     void filter();
     // Shows the result's process and module in the main window.
     void showResult(int item);
+    // Ctrl+C: the selected results' paths, or the text box's selection;
+    // Ctrl+Shift+C: every result, as tab-separated lines under a header.
+    void copy(bool all);
     void showCounts(const General::ModuleIndex::Counts& counts);
     void showStatus(const wchar_t* text);
     void showError(uint32_t code);

@@ -2,22 +2,31 @@
 
 namespace General {
 
-bool containsOrdinal(const wchar_t* within, uint32_t length, const wchar_t* text, uint32_t textLength)
+uint32_t findOrdinal(const wchar_t* within, uint32_t length, const wchar_t* text, uint32_t textLength)
 {
     if (textLength == 0 || textLength > length)
-        return false;
-    const wchar_t first = text[0];
-    const uint32_t last = length - textLength;
-    for (uint32_t i = 0; i <= last; ++i) {
-        if (within[i] != first)
-            continue;
-        uint32_t k = 1;
-        while (k < textLength && within[i + k] == text[k])
-            ++k;
-        if (k == textLength)
-            return true;
+        return ModuleIndex::none;
+    // Horspool's search, its skips keyed by each unit's low byte: most
+    // places are passed over without comparing the text.
+    uint32_t skip[256];
+    for (uint32_t& entry : skip)
+        entry = textLength;
+    const uint32_t lastIndex = textLength - 1;
+    for (uint32_t i = 0; i < lastIndex; ++i)
+        skip[text[i] & 0xFF] = lastIndex - i;
+    const wchar_t last = text[lastIndex];
+    for (uint32_t at = 0; at <= length - textLength;) {
+        const wchar_t unit = within[at + lastIndex];
+        if (unit == last) {
+            uint32_t k = 0;
+            while (k < lastIndex && within[at + k] == text[k])
+                ++k;
+            if (k == lastIndex)
+                return at;
+        }
+        at += skip[unit & 0xFF];
     }
-    return false;
+    return ModuleIndex::none;
 }
 
 void ModuleIndex::clear()
@@ -25,54 +34,61 @@ void ModuleIndex::clear()
     processes.dropBack(processes.count);
     modules.dropBack(modules.count);
     text.dropBack(text.count);
+    paths.dropBack(paths.count);
 }
 
-uint32_t ModuleIndex::append(const wchar_t* source, uint32_t length)
+uint32_t ModuleIndex::append(Array<wchar_t>& block, const wchar_t* source, uint32_t length)
 {
-    const uint32_t start = text.count;
-    text.appendRange(source, length);
-    text.appendRepeated(1, L'\0');
+    const uint32_t start = block.count;
+    block.appendRange(source, length);
+    block.appendRepeated(1, L'\0');
     return start;
 }
 
 void ModuleIndex::addProcess(uint32_t processId, const wchar_t* name, uint32_t length)
 {
-    const Process process = {processId, append(name, length), none, modules.count, 0};
+    const Process process = {processId, append(text, name, length), none, modules.count, 0};
     processes.appendRepeated(1, process);
 }
 
 void ModuleIndex::addModule(const wchar_t* path, uint32_t length)
 {
-    const Module module = {append(path, length), length};
+    const Module module = {append(paths, path, length), length, processes.count - 1};
     modules.appendRepeated(1, module);
     ++processes[processes.count - 1].moduleCount;
 }
 
 void ModuleIndex::setReason(const wchar_t* reason, uint32_t length)
 {
-    processes[processes.count - 1].reason = append(reason, length);
+    processes[processes.count - 1].reason = append(text, reason, length);
 }
 
-ModuleIndex::Counts ModuleIndex::filter(const wchar_t* search, uint32_t length, Contains contains,
-                                        Array<Row>& rows, const wchar_t* within) const
+ModuleIndex::Counts ModuleIndex::filter(const wchar_t* search, uint32_t length, Find find, Array<Row>& rows,
+                                        const wchar_t* within) const
 {
     rows.dropBack(rows.count);
     Counts counts = {0, 0, 0};
     if (length == 0)
         return counts;
-    const wchar_t* block = within != nullptr ? within : text.items;
-    for (uint32_t p = 0; p < processes.count; ++p) {
-        const Process& process = processes[p];
-        const uint32_t before = rows.count;
-        for (uint32_t m = process.firstModule; m < process.firstModule + process.moduleCount; ++m) {
-            if (contains(block + modules[m].path, modules[m].length, search, length))
-                rows.appendRepeated(1, Row{p, m});
-        }
-        if (rows.count != before) {
-            counts.modules += rows.count - before;
+    // The paths are searched as one text: the NUL after each keeps a match
+    // inside one path, as no text searched for holds a NUL.
+    const wchar_t* block = within != nullptr ? within : paths.items;
+    uint32_t from = 0;
+    uint32_t module = 0;
+    while (from < paths.count) {
+        const uint32_t found = find(block + from, paths.count - from, search, length);
+        if (found == none)
+            break;
+        const uint32_t at = from + found;
+        while (modules[module].path + modules[module].length < at)
+            ++module;
+        const uint32_t process = modules[module].process;
+        if (rows.count == 0 || rows[rows.count - 1].process != process)
             ++counts.processes;
-        }
+        rows.appendRepeated(1, Row{process, module});
+        from = modules[module].path + modules[module].length + 1;
     }
+    counts.modules = rows.count;
     for (uint32_t p = 0; p < processes.count; ++p) {
         if (processes[p].reason != none) {
             rows.appendRepeated(1, Row{p, none});

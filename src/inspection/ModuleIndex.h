@@ -6,13 +6,17 @@
 
 namespace General {
 
-// Whether `text` occurs in `within`, unit for unit. An empty text occurs
-// nowhere: a search for nothing finds nothing.
-bool containsOrdinal(const wchar_t* within, uint32_t length, const wchar_t* text, uint32_t textLength);
+// Where `text` first occurs in `within`, unit for unit, or UINT32_MAX. An
+// empty text occurs nowhere: a search for nothing finds nothing.
+uint32_t findOrdinal(const wchar_t* within, uint32_t length, const wchar_t* text, uint32_t textLength);
+inline bool containsOrdinal(const wchar_t* within, uint32_t length, const wchar_t* text, uint32_t textLength)
+{
+    return findOrdinal(within, length, text, textLength) != UINT32_MAX;
+}
 
 // The processes of one snapshot with their modules' paths, or why a process
-// could not be read, in one block of UTF-16 text: searched again for each
-// new text without reading any process again.
+// could not be read: the paths in one block of UTF-16 text, searched whole
+// for each new text without reading any process again.
 class ModuleIndex {
 public:
     static constexpr uint32_t none = UINT32_MAX;
@@ -25,8 +29,9 @@ public:
         uint32_t moduleCount;
     };
     struct Module {
-        uint32_t path; // where it starts in text
+        uint32_t path; // where it starts in paths
         uint32_t length;
+        uint32_t process;
     };
     // A result: a module of a process, or (module none) a process that could
     // not be searched.
@@ -39,8 +44,9 @@ public:
         uint32_t processes;
         uint32_t unsearched;
     };
-    // Whether a path contains the text, by the platform's rule for file names.
-    using Contains = bool (*)(const wchar_t* path, uint32_t length, const wchar_t* text, uint32_t textLength);
+    // Where the text first occurs, by the platform's rule for file names, or
+    // none.
+    using Find = uint32_t (*)(const wchar_t* within, uint32_t length, const wchar_t* text, uint32_t textLength);
 
     ModuleIndex() = default;
     ModuleIndex(const ModuleIndex&) = delete;
@@ -55,19 +61,21 @@ public:
     // Replaces `rows` by the modules whose path contains the text, processes
     // in snapshot order and modules in load order, then one row for each
     // process that could not be searched. An empty text gives no rows.
-    // `within`, when given, is a copy of `text` (folded, say) searched in its
-    // stead, offset for offset.
-    Counts filter(const wchar_t* search, uint32_t length, Contains contains, Array<Row>& rows,
+    // `within`, when given, is a copy of `paths` (folded, say) searched in
+    // its stead, offset for offset.
+    Counts filter(const wchar_t* search, uint32_t length, Find find, Array<Row>& rows,
                   const wchar_t* within = nullptr) const;
 
     const wchar_t* at(uint32_t offset) const { return text.items + offset; }
+    const wchar_t* path(uint32_t module) const { return paths.items + modules[module].path; }
 
     Array<Process> processes;
     Array<Module> modules;
-    Array<wchar_t> text; // every name, path and reason, each ended by a NUL
+    Array<wchar_t> text;  // every name and reason, each ended by a NUL
+    Array<wchar_t> paths; // every module's path, each ended by a NUL
 
 private:
-    uint32_t append(const wchar_t* source, uint32_t length);
+    static uint32_t append(Array<wchar_t>& block, const wchar_t* source, uint32_t length);
 };
 
 } // namespace General

@@ -16,13 +16,16 @@ const DWORD findFromStart = 0x00400000;
 // context.
 FindOrdinal findOrdinal = nullptr;
 
-bool foundOrdinal(const wchar_t* path, uint32_t length, const wchar_t* text, uint32_t textLength)
+uint32_t foundOrdinal(const wchar_t* within, uint32_t length, const wchar_t* text, uint32_t textLength)
 {
-    return textLength != 0 &&
-           findOrdinal(findFromStart, path, static_cast<int>(length), text, static_cast<int>(textLength), TRUE) >= 0;
+    if (textLength == 0)
+        return General::ModuleIndex::none;
+    const int at = findOrdinal(findFromStart, within, static_cast<int>(length), text, static_cast<int>(textLength), TRUE);
+    return at >= 0 ? static_cast<uint32_t>(at) : General::ModuleIndex::none;
 }
 
-// Upper-cases with the system's table, which maps each UTF-16 unit to one.
+} // namespace
+
 void fold(const wchar_t* text, uint32_t length, General::Array<wchar_t>& into)
 {
     into.dropBack(into.count);
@@ -32,8 +35,6 @@ void fold(const wchar_t* text, uint32_t length, General::Array<wchar_t>& into)
         throw WindowsError(GetLastError());
 }
 
-} // namespace
-
 ModuleSearch::ModuleSearch()
     // Windows 7 and later; looked up so that each build still starts on its
     // oldest Windows.
@@ -42,7 +43,7 @@ ModuleSearch::ModuleSearch()
 {
 }
 
-void ModuleSearch::run(Wanted wanted, const void* context)
+void ModuleSearch::run(Wanted wanted, void* context)
 {
     index.clear();
     folded.dropBack(folded.count);
@@ -81,10 +82,10 @@ General::ModuleIndex::Counts ModuleSearch::filter(const wchar_t* text, uint32_t 
         return index.filter(text, length, &foundOrdinal, rows);
     }
     // Folded once for all the texts searched in this index.
-    if (folded.count != index.text.count)
-        fold(index.text.items, index.text.count, folded);
+    if (folded.count != index.paths.count + 1)
+        fold(index.paths.items, index.paths.count, folded);
     fold(text, length, foldedText);
-    return index.filter(foldedText.items, length, &General::containsOrdinal, rows, folded.items);
+    return index.filter(foldedText.items, length, &General::findOrdinal, rows, folded.items);
 }
 
 } // namespace Windows

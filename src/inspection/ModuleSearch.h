@@ -14,7 +14,7 @@ namespace Windows {
 class ModuleSearch {
 public:
     // Picks the processes to read; the others are left out.
-    using Wanted = bool (*)(uint32_t processId, const wchar_t* name, uint32_t length, const void* context);
+    using Wanted = bool (*)(uint32_t processId, const wchar_t* name, uint32_t length, void* context);
 
     ModuleSearch();
     ModuleSearch(const ModuleSearch&) = delete;
@@ -23,7 +23,7 @@ public:
     // Replaces the index by a new snapshot's processes (its first record left
     // out, as the process list does) and their modules. A process that cannot
     // be read gets its reason. Raises WindowsError when no snapshot is taken.
-    void run(Wanted wanted = nullptr, const void* context = nullptr);
+    void run(Wanted wanted = nullptr, void* context = nullptr);
 
     General::ModuleIndex::Counts filter(const wchar_t* text, uint32_t length,
                                         General::Array<General::ModuleIndex::Row>& rows);
@@ -39,5 +39,9 @@ private:
     General::Array<wchar_t> foldedText;
     General::Array<wchar_t> reason;
 };
+
+// Replaces `into` by the text upper-cased with the system's table, as file
+// names compare, each UTF-16 unit to one; NUL-terminated.
+void fold(const wchar_t* text, uint32_t length, General::Array<wchar_t>& into);
 
 } // namespace Windows

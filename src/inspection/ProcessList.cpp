@@ -1,5 +1,7 @@
 #include "ProcessList.h"
 
+#include <psapi.h>
+
 #include "ListRows.h"
 #include "core/Errors.h"
 #include "core/Handles.h"
@@ -39,7 +41,8 @@ void ProcessList::add(const PROCESSENTRY32W& record, General::String& name)
         ++length;
     narrowText(record.szExeFile, length, name);
     ListRows::addEntry(listBox->handle, entries,
-                       General::OwnerPtr<ProcessEntry>(new ProcessEntry(record.th32ProcessID, name.text())),
+                       General::OwnerPtr<ProcessEntry>(
+                           new ProcessEntry(record.th32ProcessID, name.text(), record.szExeFile, length)),
                        [](const ProcessEntry& entry) { return entry.exeName.text(); });
 }
 
@@ -57,6 +60,32 @@ bool ProcessList::selectProcess(uint32_t processId)
         }
     }
     return false;
+}
+
+bool readImagePath(uint32_t processId, General::Array<wchar_t>& into)
+{
+    // The longest path there is, in UTF-16 units.
+    const DWORD room = 32768;
+    using Query = BOOL(WINAPI*)(HANDLE, DWORD, LPWSTR, PDWORD);
+    const auto query = reinterpret_cast<Query>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "QueryFullProcessImageNameW")));
+    // Vista's limited right opens more processes; XP has only the full one.
+    const DWORD limitedQuery = 0x1000;
+    KernelHandle process(
+        OpenProcess(query != nullptr ? limitedQuery : PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
+    into.dropBack(into.count);
+    if (!process.valid())
+        return false;
+    into.appendRepeated(room, L'\0');
+    DWORD length = room;
+    if (query != nullptr ? !query(process.handle, 0, into.items, &length)
+                         : (length = GetModuleFileNameExW(process.handle, nullptr, into.items, room)) == 0) {
+        into.dropBack(into.count);
+        return false;
+    }
+    into.dropBack(into.count - length - 1);
+    into[length] = L'\0';
+    return true;
 }
 
 bool processHasEnded(uint32_t processId)

@@ -14,9 +14,16 @@ class Window;
 
 struct ProcessEntry {
     ProcessEntry(uint32_t id, const char* name) : processId(id), exeName(name) {}
+    // With the name as the snapshot gave it, for what copies it in UTF-16.
+    ProcessEntry(uint32_t id, const char* name, const wchar_t* wide, uint32_t wideLength) : ProcessEntry(id, name)
+    {
+        wideName.appendRange(wide, wideLength);
+        wideName.appendRepeated(1, L'\0');
+    }
 
     uint32_t processId;
     General::String exeName;
+    General::Array<wchar_t> wideName; // NUL-terminated; empty when not given
 };
 
 // The processes of a snapshot as rows of a list box; each row's item data is
@@ -42,6 +49,11 @@ public:
     Window* listBox;
     General::OwnerArray<ProcessEntry> entries;
 };
+
+// The full path of the process's executable, in UTF-16 and NUL-terminated:
+// QueryFullProcessImageNameW where it exists (Vista on), its first module's
+// path before. False, `into` empty, when it cannot be read.
+bool readImagePath(uint32_t processId, General::Array<wchar_t>& into);
 
 // Whether the process has ended (or never was); a process that cannot be
 // opened for want of access still runs.

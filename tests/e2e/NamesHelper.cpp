@@ -1,20 +1,30 @@
 // Loads the DLL whose full path is its first argument, in any script and at
 // any length, then waits to be ended, so that the program can list it; with
-// a second, writes there its process id and the DLL's base address in hex:
-//   names_helper.exe <dll path> [report file]
+// a second, writes there its process id and the DLL's base address in hex;
+// with "locked" after, leaves its process a security descriptor that grants
+// nothing, so that other processes cannot open it:
+//   names_helper.exe <dll path> [report file [locked]]
 #include <windows.h>
+#include <aclapi.h>
 #include <shellapi.h>
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     int count = 0;
     LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
-    if (arguments == nullptr || count < 2 || count > 3)
+    if (arguments == nullptr || count < 2 || count > 4)
         return 2;
     HMODULE module = LoadLibraryW(arguments[1]);
     if (module == nullptr)
         return 3;
-    if (count == 3) {
+    if (count == 4) {
+        ACL empty;
+        if (!InitializeAcl(&empty, sizeof(empty), ACL_REVISION) ||
+            SetSecurityInfo(GetCurrentProcess(), SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &empty,
+                            nullptr) != ERROR_SUCCESS)
+            return 5;
+    }
+    if (count >= 3) {
         char report[64];
         const DWORD length = static_cast<DWORD>(
             wsprintfA(report, "%lu %p\n", GetCurrentProcessId(), static_cast<void*>(module)));

@@ -248,6 +248,14 @@ int main(int argc, char** argv)
         if (IsWindowVisible(box) && GetWindow(box, GW_OWNER) == main)
             std::printf("box: %s\n", windowText(box).c_str());
     }
+    int menus = 0;
+    for (HWND menu = FindWindowExA(nullptr, nullptr, "#32768", nullptr); menu != nullptr;
+         menu = FindWindowExA(nullptr, menu, "#32768", nullptr)) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(menu, &owner);
+        menus += IsWindowVisible(menu) && owner == found.processId ? 1 : 0;
+    }
+    std::printf("menus: %d\n", menus);
     HWND finder = FindWindowExA(nullptr, nullptr, "ModuleFinder", nullptr);
     while (finder != nullptr && GetWindow(finder, GW_OWNER) != main)
         finder = FindWindowExA(nullptr, finder, "ModuleFinder", nullptr);

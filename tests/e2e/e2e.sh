@@ -176,6 +176,7 @@ expect_process_shown() {
 # full path is longer than MAX_PATH, through folders named so too; sets
 # helper (its unix pid), helper_name, helper_path, helper_pid (its Windows
 # process id), module_name, module_path and module_base (as it reports them).
+# With "locked", no other process can open the helper.
 start_names_helper() {
     local names=$tools/names folder deep report
     rm -rf "$names"
@@ -192,7 +193,8 @@ start_names_helper() {
     module_path=$(windows_path "$deep/$module_name")
     [ ${#module_path} -gt 300 ] || fail "the module's path has only ${#module_path} characters"
     report=$names/report.txt
-    "$WINE" "$folder/$helper_name" "$module_path" "$(windows_path "$report")" >/dev/null 2>&1 &
+    rm -f "$report"
+    "$WINE" "$folder/$helper_name" "$module_path" "$(windows_path "$report")" "$@" >/dev/null 2>&1 &
     helper=$!
     for _ in $(seq 1 80); do [ -s "$report" ] && break; sleep 0.25; done
     read -r helper_pid module_base <"$report" || fail "the helper wrote no report"
@@ -446,6 +448,52 @@ find)
     wait "$helper" 2>/dev/null
     helper=
     ;;
+lister)
+    # The console lister, as a script runs it: the helper's DLL found as one
+    # CSV row, byte for byte in UTF-8; a name no module has; a bad switch;
+    # the whole listing as CSV; a process it cannot open named on standard
+    # error, and turning a --strict search that found nothing into exit 3.
+    lister=$(dirname "$exe")/orrimel.exe
+    run_lister() {
+        "$WINE" "$lister" "$@" 2>"$tools/lister.err" >"$tools/lister.out" </dev/null
+        lister_exit=$?
+    }
+    # The CSV read as RFC 4180 has it; prints the rows as fields joined by '|'.
+    csv_rows() { python3 -c 'import csv, sys; [print("|".join(r)) for r in csv.reader(open(sys.argv[1], encoding="utf-8", newline=""))]' "$1"; }
+    start_names_helper
+    run_lister -m "$module_name" --csv
+    expect_eq "exit of a search that finds" "$lister_exit" 0
+    expect_eq "header" "$(csv_rows "$tools/lister.out" | head -1)" "Process|PID|Path|Status"
+    # The header's last field is not empty, nor a reason row's.
+    expect_eq "rows found" "$(csv_rows "$tools/lister.out" | grep -v '|[^|]\+$')" \
+        "$helper_name|$helper_pid|$module_path|"
+    [ ! -s "$tools/lister.err" ] || fail "standard error of a search that finds: $(cat "$tools/lister.err")"
+    run_lister /m "no-such-module-$$.dll"
+    expect_eq "exit of a search that finds nothing" "$lister_exit" 1
+    [ ! -s "$tools/lister.out" ] || fail "a search that found nothing printed: $(head -3 "$tools/lister.out")"
+    run_lister --bogus
+    expect_eq "exit of a bad switch" "$lister_exit" 2
+    grep -q '^Usage:' "$tools/lister.err" || fail "no usage on standard error"
+    [ ! -s "$tools/lister.out" ] || fail "a bad switch wrote to standard output"
+    run_lister --csv
+    expect_eq "exit of the listing" "$lister_exit" 0
+    bad_rows=$(csv_rows "$tools/lister.out" | awk -F'|' 'NF != 4')
+    [ -z "$bad_rows" ] || fail "rows of other than four fields: $bad_rows"
+    csv_rows "$tools/lister.out" | grep -q -x -F "$helper_name|$helper_pid|$helper_path|" \
+        || fail "no row of the helper's executable"
+    kill "$helper" 2>/dev/null
+    wait "$helper" 2>/dev/null
+    start_names_helper locked
+    run_lister -m "$module_name"
+    expect_eq "exit of a search that could not see the one holder" "$lister_exit" 1
+    grep -q -F "$helper_name (PID $helper_pid): Access Denied" "$tools/lister.err" \
+        || fail "the locked helper not named: $(cat "$tools/lister.err")"
+    run_lister --strict -m "$module_name"
+    expect_eq "exit of the same search, strict" "$lister_exit" 3
+    kill "$helper" 2>/dev/null
+    wait "$helper" 2>/dev/null
+    helper=
+    ;;
 names)
     start_names_helper
     start_program
@@ -466,6 +514,28 @@ names)
         keys Tab Home $(downs $module_row)
         settle "[ \"\$(field module_selected)\" = $module_row ]" || fail "module row $module_row not selected"
         expect_eq "path of the module" "$(field path)" "$module_path"
+        # Ctrl+C in the module list copies the selected module's path;
+        # Ctrl+Shift+C every row under a header, tab-separated.
+        clipboard() { probe clipboard | sed '1s/^clipboard: //'; }
+        keys ctrl+c
+        sleep 1
+        expect_eq "copied path" "$(clipboard)" "$module_path"
+        keys ctrl+shift+c
+        sleep 1
+        copied=$(clipboard)
+        expect_eq "lines copied" "$(wc -l <<<"$copied")" "$(($(field modules | tr '|' '\n' | wc -l) + 1))"
+        expect_eq "header copied" "$(head -1 <<<"$copied")" "$(printf 'Name\tPath')"
+        grep -q -x -F "$(printf '%s\t%s' "$module_name" "$module_path")" <<<"$copied" || fail "no line of the module"
+        # A right click on the second row selects it and opens the menu there.
+        keys Home
+        read -r rx ry step < <(field module_rows_at | tr ',' ' ' | awk '{ print $1, $2, $4 }')
+        xdotool mousemove $((rx + 20)) $((ry + step + step / 2)) click 3
+        settle '[ "$(field module_selected)" = 1 ] && [ "$(field menus)" = 1 ]' \
+            || fail "right click: row $(field module_selected) selected, $(field menus) menus"
+        [[ "$(lower "$(field path)")" == *"\\$(lower "$(row "$(field modules)" 1)")" ]] || fail "path after the right click: $(field path)"
+        xdotool key Escape
+        settle '[ "$(field menus)" = 0 ]' || fail "the menu stayed"
+        keys Home $(downs $module_row)
         # Tab selects the whole path; copying it gives exactly that path.
         keys Tab ctrl+a ctrl+c
         sleep 1

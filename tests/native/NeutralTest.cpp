@@ -9,8 +9,10 @@
 
 #include "controls/CharacterFilter.h"
 #include "controls/CommandLine.h"
+#include "core/TableText.h"
 #include "inspection/FileName.h"
 #include "inspection/ModuleIndex.h"
+#include "lister/ListerArguments.h"
 
 using General::CharacterAction;
 using General::fileNameOffset;
@@ -133,7 +135,7 @@ TEST(ModuleIndexTest, FindsTextUnitForUnitAndListsTheUnsearchedLast)
         {L"C:\\A\\B.DLL", L"B.DLL", true},   {L"C:\\A\\B.DLL", L"C:\\A\\B.DLL", true},
         {L"C:\\A\\B.DLL", L"b.dll", false},  {L"C:\\A\\B.DLL", L"C:\\A\\B.DLLX", false},
         {L"C:\\A\\B.DLL", L"", false},       {L"MODUL\u00C9-\u039C", L"\u00C9-\u039C", true},
-        {L"AAB", L"AB", true},                  {L"", L"A", false},
+        {L"AAB", L"AB", true},                  {L"", L"A", false}, {L"X\\KAB\\AKB", L"AKB", true},
     };
     for (const Case& c : cases)
         EXPECT_EQ(General::containsOrdinal(c.within, uint32_t(wcslen(c.within)), c.text, uint32_t(wcslen(c.text))),
@@ -153,7 +155,7 @@ TEST(ModuleIndexTest, FindsTextUnitForUnitAndListsTheUnsearchedLast)
     add(L"C:\\B.EXE", &General::ModuleIndex::addModule);
     add(L"C:\\K.DLL", &General::ModuleIndex::addModule);
     General::Array<General::ModuleIndex::Row> rows;
-    General::ModuleIndex::Counts counts = index.filter(L"K.DLL", 5, &General::containsOrdinal, rows);
+    General::ModuleIndex::Counts counts = index.filter(L"K.DLL", 5, &General::findOrdinal, rows);
     const uint32_t none = General::ModuleIndex::none;
     const std::vector<std::pair<uint32_t, uint32_t>> expected = {{1, 1}, {2, 3}, {0, none}};
     ASSERT_EQ(rows.count, expected.size());
@@ -161,9 +163,81 @@ TEST(ModuleIndexTest, FindsTextUnitForUnitAndListsTheUnsearchedLast)
         EXPECT_EQ(std::make_pair(rows[i].process, rows[i].module), expected[i]) << i;
     EXPECT_EQ(std::vector<uint32_t>({counts.modules, counts.processes, counts.unsearched}),
               std::vector<uint32_t>({2, 2, 1}));
-    EXPECT_EQ(std::wstring(index.at(index.modules[rows[1].module].path)), L"C:\\K.DLL");
+    EXPECT_EQ(std::wstring(index.path(rows[1].module)), L"C:\\K.DLL");
     EXPECT_EQ(std::wstring(index.at(index.processes[0].reason)), L"Access Denied");
     // Nothing typed, nothing listed, not even what could not be searched.
-    counts = index.filter(L"", 0, &General::containsOrdinal, rows);
+    counts = index.filter(L"", 0, &General::findOrdinal, rows);
     EXPECT_EQ(rows.count + counts.modules + counts.unsearched, 0u);
+}
+
+TEST(ListerArgumentsTest, SwitchesBothWaysSelectorsAndMistakes)
+{
+    using Args = General::ListerArguments;
+    struct Case {
+        std::vector<const wchar_t*> words;
+        Args::Mode mode;
+        bool csv, strict;
+        const wchar_t* text;
+        int processId; // -1: none asked by id
+        const wchar_t* name;
+    } cases[] = {
+        {{}, Args::List, false, false, nullptr, -1, nullptr},
+        {{L"1234"}, Args::List, false, false, nullptr, 1234, nullptr},
+        {{L"notepad", L"--csv"}, Args::List, true, false, nullptr, -1, L"notepad"},
+        {{L"-m", L"k.dll", L"/CSV", L"/Strict", L"12a"}, Args::Search, true, true, L"k.dll", -1, L"12a"},
+        {{L"/M", L"--csv", L"42"}, Args::Search, false, false, L"--csv", 42, nullptr},
+        {{L"/?"}, Args::Help, false, false, nullptr, -1, nullptr},
+        {{L"x", L"--help"}, Args::Help, false, false, nullptr, -1, L"x"},
+        {{L"-m"}, Args::Bad, false, false, nullptr, -1, nullptr},
+        {{L"-m", L""}, Args::Bad, false, false, nullptr, -1, nullptr},
+        {{L"--CSV"}, Args::Bad, false, false, nullptr, -1, nullptr},
+        {{L"-x"}, Args::Bad, false, false, nullptr, -1, nullptr},
+        {{L"1", L"2"}, Args::Bad, false, false, nullptr, 1, nullptr},
+        {{L"99999999999"}, Args::List, false, false, nullptr, -1, L"99999999999"},
+    };
+    for (const Case& c : cases) {
+        std::vector<const wchar_t*> words = {L"orrimel"};
+        words.insert(words.end(), c.words.begin(), c.words.end());
+        Args parsed;
+        General::parseListerArguments(int(words.size()), words.data(), parsed);
+        SCOPED_TRACE(&c - cases);
+        EXPECT_EQ(parsed.mode, c.mode);
+        if (c.mode == Args::Bad) {
+            EXPECT_NE(parsed.problem, nullptr);
+            continue;
+        }
+        EXPECT_EQ(parsed.csv, c.csv);
+        EXPECT_EQ(parsed.strict, c.strict);
+        EXPECT_EQ(std::wstring(parsed.text ? parsed.text : L"-"), std::wstring(c.text ? c.text : L"-"));
+        EXPECT_EQ(parsed.byId ? int(parsed.processId) : -1, c.processId);
+        EXPECT_EQ(std::wstring(parsed.name ? parsed.name : L"-"), std::wstring(c.name ? c.name : L"-"));
+    }
+    EXPECT_TRUE(General::sameExecutable(L"NOTEPAD.EXE", 11, L"NOTEPAD", 7));
+    EXPECT_TRUE(General::sameExecutable(L"NOTEPAD.EXE", 11, L"NOTEPAD.EXE", 11));
+    EXPECT_FALSE(General::sameExecutable(L"NOTEPAD2.EXE", 12, L"NOTEPAD", 7));
+    EXPECT_FALSE(General::sameExecutable(L"NOTEPAD.COM", 11, L"NOTEPAD", 7));
+}
+
+TEST(ListerArgumentsTest, CsvFieldsQuotedAsRfc4180Asks)
+{
+    const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+        {L"C:\\a b\\k.dll", L"C:\\a b\\k.dll"}, {L"", L""},          {L"a,b", L"\"a,b\""},
+        {L"say \"hi\"", L"\"say \"\"hi\"\"\""},     {L"a\r\nb", L"\"a\r\nb\""}, {L"\u00E9\u03A9", L"\u00E9\u03A9"},
+    };
+    for (const auto& c : cases) {
+        General::Array<wchar_t> field;
+        General::appendCsvField(field, c.first, uint32_t(wcslen(c.first)));
+        EXPECT_EQ(std::wstring(field.items, field.count), c.second);
+    }
+}
+
+TEST(TableTextTest, RowsPasteAsTabSeparatedLines)
+{
+    const std::vector<std::vector<const wchar_t*>> rows = {
+        {L"Name", L"PID", L"Path"}, {L"\u00E9.exe", L"12", L"C:\\a b\\\u00E9.exe"}, {L"x.exe", L"7", L""}, {L"Access Denied"}};
+    General::Array<wchar_t> text;
+    for (const auto& row : rows)
+        General::appendTabRow(text, row.data(), uint32_t(row.size()));
+    EXPECT_EQ(std::wstring(text.items, text.count),
+              L"Name\tPID\tPath\r\n\u00E9.exe\t12\tC:\\a b\\\u00E9.exe\r\nx.exe\t7\t\r\nAccess Denied\r\n");
 }

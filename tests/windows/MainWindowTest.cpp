@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/ListMenu.h"
 #include "app/MainWindow.h"
 #include "controls/TitleBand.h"
 #include "core/Errors.h"
@@ -608,4 +609,31 @@ TEST(MainWindowTeardownTest, FontsFirstThenChildrenLastToFirstThenTheWindow)
     }
     recordingReleases = false;
     EXPECT_EQ(releases, expected);
+}
+
+// The lists' menu: each item with its access key and shortcut; on a reason
+// row of the module list only Copy All applies; a process row with a path
+// has every item but Find.
+TEST(ListMenuTest, ItemsWithTheirKeysAndWhatDoesNotApplyGreyed)
+{
+    const std::vector<std::wstring> texts = {L"&Copy\tCtrl+C", L"Copy &All\tCtrl+Shift+C", L"",
+                                             L"Open Containing &Folder", L"P&roperties", L"",
+                                             L"Find &Processes Using This Module\tCtrl+F"};
+    const struct {
+        bool moduleList, selected, path;
+        std::vector<bool> greyed;
+    } cases[] = {{true, false, false, {true, false, false, true, true, false, true}},
+                 {false, true, true, {false, false, false, false, false}}};
+    for (const auto& c : cases) {
+        HMENU menu = ListMenu::make(c.moduleList, c.selected, true, c.path);
+        ASSERT_EQ(GetMenuItemCount(menu), int(c.greyed.size()));
+        for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+            wchar_t text[64] = L"";
+            GetMenuStringW(menu, UINT(i), text, 64, MF_BYPOSITION);
+            EXPECT_EQ(text, texts[size_t(i)]);
+            if (!texts[size_t(i)].empty()) // a separator's state is its own
+                EXPECT_EQ((GetMenuState(menu, UINT(i), MF_BYPOSITION) & MF_GRAYED) != 0, c.greyed[size_t(i)]) << i;
+        }
+        DestroyMenu(menu);
+    }
 }

@@ -98,15 +98,16 @@ TEST_F(ShippedResources, IconGroupHoldsThreeSizes)
     EXPECT_EQ(sizes, 7);
 }
 
-TEST_F(ShippedResources, AcceleratorsTurnF5AndCtrlFIntoTheirCommands)
+TEST_F(ShippedResources, AcceleratorsTurnTheKeysIntoTheirCommands)
 {
     HACCEL table = LoadAcceleratorsA(module, MAKEINTRESOURCEA(IDA_ACCELERATORS));
     ASSERT_NE(table, nullptr);
-    ACCEL entries[4];
-    ASSERT_EQ(CopyAcceleratorTableA(table, entries, 4), 2);
-    const WORD keys[] = {VK_F5, 'F'}, commands[] = {IDM_REFRESH, IDM_FIND};
-    const BYTE flags[] = {FVIRTKEY | FNOINVERT, FVIRTKEY | FNOINVERT | FCONTROL};
-    for (int i = 0; i < 2; ++i) {
+    ACCEL entries[8];
+    ASSERT_EQ(CopyAcceleratorTableA(table, entries, 8), 4);
+    const WORD keys[] = {VK_F5, 'F', 'C', 'C'}, commands[] = {IDM_REFRESH, IDM_FIND, IDM_COPY, IDM_COPY_ALL};
+    const BYTE flags[] = {FVIRTKEY | FNOINVERT, FVIRTKEY | FNOINVERT | FCONTROL, FVIRTKEY | FNOINVERT | FCONTROL,
+                          FVIRTKEY | FNOINVERT | FCONTROL | FSHIFT};
+    for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(entries[i].key, keys[i]);
         EXPECT_EQ(entries[i].cmd, commands[i]);
         EXPECT_EQ(entries[i].fVirt & (FVIRTKEY | FNOINVERT | FSHIFT | FCONTROL | FALT), flags[i]);

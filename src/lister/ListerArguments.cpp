@@ -1,0 +1,124 @@
+#include "ListerArguments.h"
+
+namespace General {
+
+namespace {
+
+wchar_t lowered(wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
+
+// ASCII only, as switches are.
+bool same(const wchar_t* argument, const wchar_t* word, bool anyCase)
+{
+    for (; *word != L'\0'; ++argument, ++word) {
+        if ((anyCase ? lowered(*argument) : *argument) != *word)
+            return false;
+    }
+    return *argument == L'\0';
+}
+
+bool isSwitch(const wchar_t* argument, const wchar_t* dashed, const wchar_t* slashed)
+{
+    return same(argument, dashed, false) || (slashed != nullptr && same(argument, slashed, true));
+}
+
+bool bad(ListerArguments& into, const wchar_t* problem, const wchar_t* culprit)
+{
+    into.mode = ListerArguments::Bad;
+    into.problem = problem;
+    into.culprit = culprit;
+    return false;
+}
+
+// Digits alone, within 32 bits.
+bool readId(const wchar_t* argument, uint32_t& id)
+{
+    uint64_t value = 0;
+    if (*argument == L'\0')
+        return false;
+    for (; *argument != L'\0'; ++argument) {
+        if (*argument < L'0' || *argument > L'9')
+            return false;
+        value = value * 10 + static_cast<uint64_t>(*argument - L'0');
+        if (value > UINT32_MAX)
+            return false;
+    }
+    id = static_cast<uint32_t>(value);
+    return true;
+}
+
+bool take(ListerArguments& into, int& i, int count, const wchar_t* const* arguments)
+{
+    const wchar_t* argument = arguments[i];
+    if (isSwitch(argument, L"-h", L"/?") || isSwitch(argument, L"--help", nullptr)) {
+        into.mode = ListerArguments::Help;
+        return false;
+    }
+    if (isSwitch(argument, L"--csv", L"/csv")) {
+        into.csv = true;
+        return true;
+    }
+    if (isSwitch(argument, L"--strict", L"/strict")) {
+        into.strict = true;
+        return true;
+    }
+    if (isSwitch(argument, L"-m", L"/m")) {
+        if (into.text != nullptr)
+            return bad(into, L"the text to find is given twice", argument);
+        if (i + 1 >= count || arguments[i + 1][0] == L'\0')
+            return bad(into, L"no text to find after", argument);
+        into.text = arguments[++i];
+        into.mode = ListerArguments::Search;
+        return true;
+    }
+    if (argument[0] == L'-' || argument[0] == L'/' || argument[0] == L'\0')
+        return bad(into, L"unknown switch", argument);
+    if (into.name != nullptr || into.byId)
+        return bad(into, L"more than one process asked for", argument);
+    if (readId(argument, into.processId))
+        into.byId = true;
+    else
+        into.name = argument;
+    return true;
+}
+
+} // namespace
+
+void parseListerArguments(int count, const wchar_t* const* arguments, ListerArguments& into)
+{
+    into = ListerArguments();
+    for (int i = 1; i < count; ++i) {
+        if (!take(into, i, count, arguments))
+            return;
+    }
+}
+
+bool sameExecutable(const wchar_t* name, uint32_t length, const wchar_t* asked, uint32_t askedLength)
+{
+    uint32_t i = 0;
+    while (i < length && i < askedLength && name[i] == asked[i])
+        ++i;
+    if (i == askedLength && i == length)
+        return true;
+    // "notepad" for "NOTEPAD.EXE".
+    return i == askedLength && length == askedLength + 4 && same(name + i, L".exe", true);
+}
+
+void appendCsvField(Array<wchar_t>& into, const wchar_t* field, uint32_t length)
+{
+    bool quoted = false;
+    for (uint32_t i = 0; i < length && !quoted; ++i)
+        quoted = field[i] == L',' || field[i] == L'"' || field[i] == L'\r' || field[i] == L'\n';
+    if (!quoted) {
+        into.appendRange(field, length);
+        return;
+    }
+    into.appendRepeated(1, L'"');
+    for (uint32_t i = 0; i < length; ++i) {
+        if (field[i] == L'"')
+            into.appendRepeated(1, L'"');
+        into.appendRepeated(1, field[i]);
+    }
+    into.appendRepeated(1, L'"');
+}
+
+} // namespace General

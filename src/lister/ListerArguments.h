@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstdint>
+
+#include "core/Array.h"
+
+namespace General {
+
+// What the console lister was asked, read from its arguments.
+struct ListerArguments {
+    enum Mode { List, Search, Help, Bad };
+
+    Mode mode = List;
+    bool csv = false;
+    bool strict = false;
+    const wchar_t* text = nullptr;     // with Search: what a path must contain
+    bool byId = false;                 // the one process asked for is a PID
+    uint32_t processId = 0;
+    const wchar_t* name = nullptr;     // or an executable's name; null: every process
+    const wchar_t* problem = nullptr;  // with Bad: what is wrong
+    const wchar_t* culprit = nullptr;  // and the argument it is about, if one
+};
+
+// Switches are "-m", "--csv", "--strict", "-h" and "--help", or the Windows
+// way "/m", "/csv", "/strict" and "/?" in any case. An argument of digits
+// alone is a PID; any other that is no switch, an executable's name.
+void parseListerArguments(int count, const wchar_t* const* arguments, ListerArguments& into);
+
+// Whether a process's executable name is the one asked for: ignoring case
+// (both already folded), ".EXE" optional in what was asked.
+bool sameExecutable(const wchar_t* name, uint32_t length, const wchar_t* asked, uint32_t askedLength);
+
+// Appends the field as RFC 4180 has it: within double quotes, its own
+// doubled, when it holds a comma, a quote or a line break.
+void appendCsvField(Array<wchar_t>& into, const wchar_t* field, uint32_t length);
+
+} // namespace General

@@ -1,0 +1,69 @@
+#include "StreamWriter.h"
+
+#include "core/Errors.h"
+
+namespace Windows {
+
+namespace {
+const uint32_t pieceSize = 32768;
+// Before Windows 8 a console write goes through a 64 KiB shared heap, and a
+// larger one fails: it is written in smaller parts.
+const DWORD consolePart = 8192;
+}
+
+StreamWriter::StreamWriter(DWORD standardHandle) : handle(GetStdHandle(standardHandle))
+{
+    DWORD mode = 0;
+    console = GetConsoleMode(handle, &mode) != 0;
+}
+
+void StreamWriter::text(const wchar_t* source, uint32_t length)
+{
+    pending.appendRange(source, length);
+    if (pending.count >= pieceSize)
+        flush();
+}
+
+void StreamWriter::text(const wchar_t* source) { text(source, static_cast<uint32_t>(lstrlenW(source))); }
+
+void StreamWriter::number(uint32_t value)
+{
+    wchar_t digits[16];
+    text(digits, static_cast<uint32_t>(wsprintfW(digits, L"%u", value)));
+}
+
+void StreamWriter::flush()
+{
+    if (pending.count == 0)
+        return;
+    // No standard handle: nothing is written, as nothing could read it.
+    if (handle == nullptr || handle == INVALID_HANDLE_VALUE) {
+        pending.dropBack(pending.count);
+        return;
+    }
+    const wchar_t* units = pending.items;
+    DWORD left = pending.count;
+    if (!console) {
+        const int size = WideCharToMultiByte(CP_UTF8, 0, units, static_cast<int>(left), nullptr, 0, nullptr, nullptr);
+        if (size == 0)
+            throw WindowsError(GetLastError());
+        if (bytes.capacity < static_cast<uint32_t>(size))
+            bytes.reallocate(static_cast<uint32_t>(size));
+        WideCharToMultiByte(CP_UTF8, 0, units, static_cast<int>(left), bytes.items, size, nullptr, nullptr);
+        left = static_cast<DWORD>(size);
+    }
+    const char* from = console ? reinterpret_cast<const char*>(units) : bytes.items;
+    while (left != 0) {
+        DWORD written = 0;
+        const BOOL wrote = console ? WriteConsoleW(handle, from, left < consolePart ? left : consolePart, &written,
+                                                   nullptr)
+                                   : WriteFile(handle, from, left, &written, nullptr);
+        if (!wrote || written == 0)
+            throw WindowsError(wrote ? ERROR_WRITE_FAULT : GetLastError());
+        from += console ? written * sizeof(wchar_t) : written;
+        left -= written;
+    }
+    pending.dropBack(pending.count);
+}
+
+} // namespace Windows

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "core/Array.h"
+
+namespace Windows {
+
+// Text for one standard handle, gathered in UTF-16 and written in large
+// pieces: to a console through its UTF-16 interface, so that every script
+// shows whatever its code page; to a file or a pipe as UTF-8 without a
+// byte-order mark. A failed write raises WindowsError.
+class StreamWriter {
+public:
+    explicit StreamWriter(DWORD standardHandle);
+    StreamWriter(const StreamWriter&) = delete;
+    StreamWriter& operator=(const StreamWriter&) = delete;
+
+    void text(const wchar_t* text, uint32_t length);
+    void text(const wchar_t* text);
+    void number(uint32_t value);
+    void endLine() { text(L"\r\n", 2); }
+    void flush();
+
+    General::Array<wchar_t> pending;
+
+private:
+    HANDLE handle;
+    bool console;
+    General::Array<char> bytes;
+};
+
+} // namespace Windows
