@@ -631,8 +631,9 @@ TEST(ListMenuTest, ItemsWithTheirKeysAndWhatDoesNotApplyGreyed)
             wchar_t text[64] = L"";
             GetMenuStringW(menu, UINT(i), text, 64, MF_BYPOSITION);
             EXPECT_EQ(text, texts[size_t(i)]);
-            if (!texts[size_t(i)].empty()) // a separator's state is its own
+            if (!texts[size_t(i)].empty()) { // a separator's state is its own
                 EXPECT_EQ((GetMenuState(menu, UINT(i), MF_BYPOSITION) & MF_GRAYED) != 0, c.greyed[size_t(i)]) << i;
+            }
         }
         DestroyMenu(menu);
     }
