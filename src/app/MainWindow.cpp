@@ -73,6 +73,16 @@ LRESULT MainWindowContents::handleMessage(UINT message, WPARAM wParam, LPARAM lP
         if (HWND focus = lastFocus != nullptr ? lastFocus : processListBox.handle)
             SetFocus(focus);
         return 1;
+    case WM_NOTIFYFORMAT:
+        // The tooltip asks: its notices come in UTF-16.
+        return NFR_UNICODE;
+    case WM_NOTIFY: {
+        auto* header = reinterpret_cast<NMHDR*>(lParam);
+        if (header->hwndFrom != tooltip.handle || header->code != TTN_GETDISPINFOW)
+            return 0;
+        tooltip.giveText(*this, *reinterpret_cast<NMTTDISPINFOW*>(lParam));
+        return 1;
+    }
     case WM_CONTEXTMENU: {
         HWND list = reinterpret_cast<HWND>(wParam);
         if (list != processListBox.handle && list != moduleListBox.handle)
@@ -148,6 +158,7 @@ void MainWindowContents::layOut()
         SetWindowPos(parent, nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
 
+    tooltip.create(*this);
     processListBox.contents.refill();
     refreshModules();
     processListBox.setFocus();

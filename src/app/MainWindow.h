@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "ModuleFinder.h"
+#include "RowTooltip.h"
 #include "controls/Label.h"
 #include "controls/LinkLabel.h"
 #include "controls/ModuleEditBox.h"
@@ -41,6 +42,7 @@ struct MainWindowContents {
     HWND lastFocus;
     // Made when first opened; destroyed after the children, before the window.
     ModuleFinder finder;
+    RowTooltip tooltip;
     ProcessListBox processListBox;
     ModuleListBox moduleListBox;
     ModuleEditBox pathBox;

@@ -1,5 +1,7 @@
 #include "ListRows.h"
 
+#include <commctrl.h>
+
 #include "toolkit/Window.h"
 
 namespace Windows {
@@ -34,6 +36,50 @@ int rowOf(HWND listBox, uint32_t value)
             return row;
     }
     return -1;
+}
+
+void RowTracking::follow(HWND listBox, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (tooltip == nullptr)
+        return;
+    int under = row;
+    switch (message) {
+    case WM_MOUSEMOVE: {
+        // A row only where one is drawn: below the last, none.
+        const LRESULT hit = SendMessageA(listBox, LB_ITEMFROMPOINT, 0, lParam);
+        RECT rect = {0, 0, 0, 0};
+        const POINT point = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+        under = HIWORD(hit) == 0 &&
+                        SendMessageA(listBox, LB_GETITEMRECT, LOWORD(hit), reinterpret_cast<LPARAM>(&rect)) != LB_ERR &&
+                        PtInRect(&rect, point)
+                    ? LOWORD(hit)
+                    : -1;
+        break;
+    }
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+        break;
+    case WM_VSCROLL:
+    case WM_MOUSEWHEEL:
+    case LB_RESETCONTENT:
+    case WM_KEYDOWN:
+        // What is under the pointer is no longer what the tip says.
+        row = -1;
+        SendMessageW(tooltip, TTM_POP, 0, 0);
+        return;
+    default:
+        return;
+    }
+    if (under != row) {
+        row = under;
+        SendMessageW(tooltip, TTM_POP, 0, 0);
+    }
+    MSG relayed = {listBox, message, wParam, lParam, 0, {0, 0}};
+    SendMessageW(tooltip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
 }
 
 DrawingSuspended::DrawingSuspended(HWND listBox) : box(listBox) { SendMessageA(box, WM_SETREDRAW, FALSE, 0); }

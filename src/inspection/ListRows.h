@@ -39,6 +39,17 @@ private:
     HWND box;
 };
 
+// Follows the pointer over a list box's rows for the tooltip that tells what
+// each row is: notes the row under it, tells the tooltip of every mouse
+// message, and hides it when the row under the pointer changes, the list
+// scrolls or its rows change.
+struct RowTracking {
+    HWND tooltip = nullptr;
+    int row = -1; // under the pointer, or -1
+
+    void follow(HWND listBox, UINT message, WPARAM wParam, LPARAM lParam);
+};
+
 // Creates a list box window of the object's class as the main window lays
 // the lists out: 200 x 200, client edge, notifying its parent.
 HWND createChild(Window& listBox, HWND parent, int id, int x, int y);

@@ -1,5 +1,7 @@
 #include "ModuleList.h"
 
+#include <utility>
+
 #include "FileName.h"
 #include "ListRows.h"
 #include "core/Errors.h"
@@ -44,6 +46,7 @@ void ModuleList::fill(uint32_t processId)
     entries.dropBack(entries.count);
     ListRows::removeAll(box);
 
+    this->processId = processId;
     const ModuleReader::Outcome outcome = reader.read(processId);
     if (outcome == ModuleReader::Failed)
         throw WindowsError(reader.error);
@@ -54,7 +57,7 @@ void ModuleList::fill(uint32_t processId)
     General::String text;
     for (uint32_t i = 0; i < reader.count(); ++i) {
         narrowText(reader.path(i), reader.length(i), text);
-        add(text.text(), reader.path(i), reader.length(i));
+        add(text.text(), reader.path(i), reader.length(i), reader.module(i));
     }
     ListRows::select(box, 0);
 }
@@ -65,10 +68,11 @@ void ModuleList::add(const char* path)
                        [](const ModuleEntry& entry) { return entry.path.text() + entry.nameOffset; });
 }
 
-void ModuleList::add(const char* path, const wchar_t* widePath, uint32_t wideLength)
+void ModuleList::add(const char* path, const wchar_t* widePath, uint32_t wideLength, HMODULE module)
 {
-    ListRows::addEntry(listBox->handle, entries,
-                       General::OwnerPtr<ModuleEntry>(new ModuleEntry(path, widePath, wideLength)),
+    General::OwnerPtr<ModuleEntry> entry(new ModuleEntry(path, widePath, wideLength));
+    entry->module = module;
+    ListRows::addEntry(listBox->handle, entries, std::move(entry),
                        [](const ModuleEntry& entry) { return entry.path.text() + entry.nameOffset; });
 }
 
@@ -94,6 +98,12 @@ void ModuleList::selectPath(const wchar_t* path)
             return;
         }
     }
+}
+
+LRESULT ModuleList::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    tracking.follow(listBox->handle, message, wParam, lParam);
+    return 0;
 }
 
 HWND ModuleList::createChild(HWND parent, int id, int x, int y)

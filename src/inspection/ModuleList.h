@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "ListRows.h"
 #include "ModuleReader.h"
 #include "core/OwnerPtr.h"
 #include "core/String.h"
@@ -21,6 +22,7 @@ struct ModuleEntry {
     General::String path;
     uint32_t nameOffset; // where the file name starts in path
     General::Array<wchar_t> widePath; // NUL-terminated; empty when not given
+    HMODULE module = nullptr;         // its handle in the process, when given
 
     // The file name in widePath, and its length; empty when not given.
     const wchar_t* wideName(uint32_t& length) const;
@@ -32,11 +34,12 @@ class ModuleList {
 public:
     explicit ModuleList(Window* owner) : listBox(owner) {}
 
-    LRESULT handleMessage(UINT, WPARAM, LPARAM) { return 0; }
+    // Takes nothing; follows the pointer over the rows for their tooltip.
+    LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
     void fill(uint32_t processId);
     void add(const char* path);
-    void add(const char* path, const wchar_t* widePath, uint32_t wideLength);
+    void add(const char* path, const wchar_t* widePath, uint32_t wideLength, HMODULE module = nullptr);
     // The selected row's entry, or null (always null for a reason row).
     ModuleEntry* selectedEntry();
     // Selects the row of the entry whose UTF-16 path is `path`, if any.
@@ -47,6 +50,8 @@ public:
     Window* listBox;
     General::OwnerArray<ModuleEntry> entries;
     ModuleReader reader;
+    ListRows::RowTracking tracking;
+    uint32_t processId = 0; // whose modules are listed
 };
 
 } // namespace Windows

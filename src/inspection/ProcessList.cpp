@@ -31,6 +31,7 @@ void ProcessList::refill()
             add(record, name);
     }
     snapshot.close();
+    ++snapshots;
     ListRows::select(listBox->handle, 0);
 }
 
@@ -44,6 +45,8 @@ void ProcessList::add(const PROCESSENTRY32W& record, General::String& name)
                        General::OwnerPtr<ProcessEntry>(
                            new ProcessEntry(record.th32ProcessID, name.text(), record.szExeFile, length)),
                        [](const ProcessEntry& entry) { return entry.exeName.text(); });
+    if (entries.count != 0 && entries[entries.count - 1]->processId == record.th32ProcessID)
+        entries[entries.count - 1]->parentId = record.th32ParentProcessID;
 }
 
 ProcessEntry* ProcessList::selectedEntry() { return ListRows::selectedEntry(listBox->handle, entries); }
@@ -94,6 +97,12 @@ bool processHasEnded(uint32_t processId)
     if (!process.valid())
         return GetLastError() == ERROR_INVALID_PARAMETER;
     return WaitForSingleObject(process.handle, 0) == WAIT_OBJECT_0;
+}
+
+LRESULT ProcessList::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    tracking.follow(listBox->handle, message, wParam, lParam);
+    return 0;
 }
 
 HWND ProcessList::createChild(HWND parent, int id, int x, int y)

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "ListRows.h"
 #include "core/OwnerPtr.h"
 #include "core/String.h"
 
@@ -24,6 +25,7 @@ struct ProcessEntry {
     uint32_t processId;
     General::String exeName;
     General::Array<wchar_t> wideName; // NUL-terminated; empty when not given
+    uint32_t parentId = 0;            // as the same snapshot gave it
 };
 
 // The processes of a snapshot as rows of a list box; each row's item data is
@@ -32,7 +34,8 @@ class ProcessList {
 public:
     explicit ProcessList(Window* owner) : listBox(owner) {}
 
-    LRESULT handleMessage(UINT, WPARAM, LPARAM) { return 0; }
+    // Takes nothing; follows the pointer over the rows for their tooltip.
+    LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
     // Replaces every entry and row by a new snapshot and selects row 0.
     void refill();
@@ -48,6 +51,8 @@ public:
 
     Window* listBox;
     General::OwnerArray<ProcessEntry> entries;
+    ListRows::RowTracking tracking;
+    uint32_t snapshots = 0; // how many refills there have been
 };
 
 // The full path of the process's executable, in UTF-16 and NUL-terminated:

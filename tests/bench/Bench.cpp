@@ -24,6 +24,7 @@
 #include "bench/BareCalls.h"
 #include "inspection/ModuleHandles.h"
 #include "inspection/ModuleSearch.h"
+#include "inspection/RowDetails.h"
 #include "support/EnumerationSwap.h"
 #include "support/ImportSwap.h"
 #include "support/Processes.h"
@@ -312,6 +313,100 @@ void findFigures(MainWindow& main)
                    (hidden ? ".before_windows7" : ""),
                quantile(times, 0.5) * 1e3);
     }
+}
+
+// Preparing one row's tooltip text: a module's with its version resource
+// read afresh, and kept; a process's, services included.
+void tipFigures(MainWindow& main)
+{
+    RowDetails details;
+    const ModuleList& modules = main.contents.moduleListBox.contents;
+    const ProcessList& processes = main.contents.processListBox.contents;
+    std::vector<double> fresh, kept, process;
+    for (int round = 0; round < 5; ++round) {
+        for (uint32_t i = 0; i < modules.entries.count; ++i) {
+            details.forget();
+            double start = now();
+            details.moduleText(*modules.entries[i], modules.processId);
+            fresh.push_back(now() - start);
+            start = now();
+            details.moduleText(*modules.entries[i], modules.processId);
+            kept.push_back(now() - start);
+        }
+        for (uint32_t i = 0; i < processes.entries.count && i < 20; ++i) {
+            const double start = now();
+            details.processText(*processes.entries[i]);
+            process.push_back(now() - start);
+        }
+    }
+    figure("tip.module_ms.median", quantile(fresh, 0.5) * 1e3);
+    figure("tip.module_ms.p90", quantile(fresh, 0.9) * 1e3);
+    figure("tip.module_kept_version_ms.median", quantile(kept, 0.5) * 1e3);
+    figure("tip.process_ms.median", quantile(process, 0.5) * 1e3);
+    figure("tip.process_ms.p90", quantile(process, 0.9) * 1e3);
+}
+
+// One run of a console program, its standard output sent to a file: the
+// seconds from its start to its end, and the bytes it wrote.
+double timedRun(const std::string& exe, const char* arguments, const char* outputFile, DWORD& bytes)
+{
+    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+    HANDLE file = CreateFileA(outputFile, GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = file;
+    startup.hStdError = file;
+    startup.hStdInput = nullptr;
+    PROCESS_INFORMATION started = {};
+    std::string line = "\"" + exe + "\" " + arguments;
+    const double start = now();
+    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &startup,
+                        &started)) {
+        std::fprintf(stderr, "bench: %s did not start, %lu\n", exe.c_str(), GetLastError());
+        std::exit(1);
+    }
+    WaitForSingleObject(started.hProcess, INFINITE);
+    const double took = now() - start;
+    CloseHandle(started.hThread);
+    CloseHandle(started.hProcess);
+    bytes = GetFileSize(file, nullptr);
+    CloseHandle(file);
+    return took;
+}
+
+// The console lister's full listing to a file, against a bare program making
+// the same platform calls and writing the same text, as whole processes.
+void listerFigures(const std::string& lister, const std::string& bare)
+{
+    if (GetFileAttributesA(lister.c_str()) == INVALID_FILE_ATTRIBUTES)
+        return;
+    const int pairs = 20;
+    std::vector<double> listed, bareRuns, ratios;
+    DWORD listerBytes = 0, bareBytes = 0;
+    for (int i = 0; i < pairs + 2; ++i) {
+        double l = 0, b = 0;
+        for (int half = 0; half < 2; ++half) {
+            if ((half == 0) == (i % 2 == 0))
+                l = timedRun(lister, "", "bench-lister.txt", listerBytes);
+            else
+                b = timedRun(bare, "", "bench-bare.txt", bareBytes);
+        }
+        if (i < 2)
+            continue;
+        listed.push_back(l);
+        bareRuns.push_back(b);
+        ratios.push_back(l / b);
+    }
+    DeleteFileA("bench-lister.txt");
+    DeleteFileA("bench-bare.txt");
+    figure("lister.bytes", listerBytes);
+    figure("lister.bare_bytes", bareBytes);
+    figure("lister.listing_ms.median", quantile(listed, 0.5) * 1e3);
+    figure("lister.bare_ms.median", quantile(bareRuns, 0.5) * 1e3);
+    figure("lister.ratio.median", quantile(ratios, 0.5));
+    figure("lister.ratio.p10", quantile(ratios, 0.1));
+    figure("lister.ratio.p90", quantile(ratios, 0.9));
 }
 
 // Start-up: from CreateProcess until the window is visible and, for the
@@ -752,8 +847,13 @@ int main(int argc, char** argv)
         ShowWindow(main.handle, SW_HIDE);
         refreshFigures(main, "refresh_hidden");
         findFigures(main);
+        tipFigures(main);
         scaleFigures(main);
         delete served;
+        // Beside the shipped program, and beside the yardsticks.
+        const std::string program = argv[arg], tools = argv[arg + 1];
+        listerFigures(program.substr(0, program.find_last_of('\\') + 1) + "orrimel.exe",
+                      tools.substr(0, tools.find_last_of('\\') + 1) + "bare_lister.exe");
     }
     char self[MAX_PATH];
     GetModuleFileNameA(nullptr, self, MAX_PATH);

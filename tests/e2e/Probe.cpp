@@ -226,6 +226,7 @@ int main(int argc, char** argv)
     std::printf("process_selected: %ld\n", static_cast<long>(SendMessageW(processes, LB_GETCURSEL, 0, 0)));
     std::printf("modules: %s\n", rows(modules).c_str());
     std::printf("module_selected: %ld\n", static_cast<long>(SendMessageW(modules, LB_GETCURSEL, 0, 0)));
+    std::printf("module_top: %ld\n", static_cast<long>(SendMessageW(modules, LB_GETTOPINDEX, 0, 0)));
     std::printf("path: %s\n", windowText(path).c_str());
     std::printf("focus: %s\n", className(thread.hwndFocus).c_str());
     std::printf("foreground: %d\n", GetForegroundWindow() == main);
@@ -256,6 +257,18 @@ int main(int argc, char** argv)
         menus += IsWindowVisible(menu) && owner == found.processId ? 1 : 0;
     }
     std::printf("menus: %d\n", menus);
+    // A shown tooltip of the program's, its lines joined by " | ".
+    for (HWND tip = FindWindowExA(nullptr, nullptr, "tooltips_class32", nullptr); tip != nullptr;
+         tip = FindWindowExA(nullptr, tip, "tooltips_class32", nullptr)) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(tip, &owner);
+        if (!IsWindowVisible(tip) || owner != found.processId)
+            continue;
+        std::string text = windowText(tip);
+        for (size_t at; (at = text.find("\r\n")) != std::string::npos;)
+            text.replace(at, 2, " | ");
+        std::printf("tooltip: %s\n", text.c_str());
+    }
     HWND finder = FindWindowExA(nullptr, nullptr, "ModuleFinder", nullptr);
     while (finder != nullptr && GetWindow(finder, GW_OWNER) != main)
         finder = FindWindowExA(nullptr, finder, "ModuleFinder", nullptr);

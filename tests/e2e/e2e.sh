@@ -494,6 +494,41 @@ lister)
     wait "$helper" 2>/dev/null
     helper=
     ;;
+tooltips)
+    # The pointer resting on the helper's row shows its PID and image path;
+    # on its DLL's row, the DLL's path, version and the base address the
+    # helper itself reports for it.
+    start_names_helper
+    start_program
+    keys F5
+    settle "[[ \"|\$(field processes)|\" == *\"|$helper_name|\"* ]]" || fail "no row '$helper_name'"
+    helper_row=$(($(field processes | tr '|' '\n' | grep -n -x -F "$helper_name" | head -1 | cut -d: -f1) - 1))
+    # Rests on a row of a list ("process" or "module"), the n-th shown.
+    rest_on() {
+        local x y step
+        read -r x y step < <(field "$1_rows_at" | tr ',' ' ' | awk '{ print $1, $2, $4 }')
+        xdotool mousemove $((x + 30)) $((y + $2 * step + step / 2))
+        sleep 0.2
+        xdotool mousemove_relative 1 0
+    }
+    rest_on process "$helper_row"
+    settle "[[ \"\$(field tooltip)\" == *\"PID $helper_pid,\"* ]]" || fail "process tip: '$(field tooltip)'"
+    [[ "$(field tooltip)" == *" | $helper_path"* ]] || fail "no image path in '$(field tooltip)'"
+    keys Home $(for _ in $(seq 1 "$helper_row"); do echo Down; done)
+    settle "[ \"\$(row \"\$(field modules)\" 0)\" = \"$helper_name\" ]" || fail "the helper's modules not listed"
+    module_row=$(($(field modules | tr '|' '\n' | grep -n -x -F "$module_name" | head -1 | cut -d: -f1) - 1))
+    keys Tab Home $(for _ in $(seq 1 "$module_row"); do echo Down; done)
+    settle "[ \"\$(field module_selected)\" = $module_row ]" || fail "module row $module_row not selected"
+    rest_on module $((module_row - $(field module_top)))
+    settle "[[ \"\$(field tooltip)\" == \"$module_path | \"* ]]" || fail "module tip: '$(field tooltip)'"
+    [[ "$(field tooltip)" == *" | Version 1.2.3.4 | "* ]] || fail "no version line in '$(field tooltip)'"
+    base=$(sed -n 's/.*| Base 0x\([0-9A-F]*\),.*/\1/p' <<<"$(field tooltip)")
+    expect_eq "base address" "$(printf '%X' $((16#${base:-0})))" "$(printf '%X' $((16#$module_base)))"
+    close_program
+    kill "$helper" 2>/dev/null
+    wait "$helper" 2>/dev/null
+    helper=
+    ;;
 names)
     start_names_helper
     start_program

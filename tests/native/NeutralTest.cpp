@@ -12,6 +12,7 @@
 #include "core/TableText.h"
 #include "inspection/FileName.h"
 #include "inspection/ModuleIndex.h"
+#include "inspection/RowTip.h"
 #include "lister/ListerArguments.h"
 
 using General::CharacterAction;
@@ -240,4 +241,34 @@ TEST(TableTextTest, RowsPasteAsTabSeparatedLines)
         General::appendTabRow(text, row.data(), uint32_t(row.size()));
     EXPECT_EQ(std::wstring(text.items, text.count),
               L"Name\tPID\tPath\r\n\u00E9.exe\t12\tC:\\a b\\\u00E9.exe\r\nx.exe\t7\t\r\nAccess Denied\r\n");
+}
+
+TEST(RowTipTest, LinesFromWhatWasReadAndSayWhatWasNot)
+{
+    General::Array<wchar_t> tip;
+    const std::pair<General::ProcessReadings, std::wstring> processes[] = {
+        {{L"svchost.exe", 172, 4, 64, false, L"C:\\W\\svchost.exe", L"RpcSs, DcomLaunch"},
+         L"svchost.exe\r\nPID 172, parent PID 4, 64-bit\r\nC:\\W\\svchost.exe\r\nServices: RpcSs, DcomLaunch"},
+        {{L"a.exe", 0, 4294967295u, 0, true, nullptr, nullptr}, L"a.exe\r\nPID 0, parent PID 4294967295\r\nThe process has ended."},
+        {{L"b.exe", 9, 8, 32, false, nullptr, L""}, L"b.exe\r\nPID 9, parent PID 8, 32-bit\r\nIts image path cannot be read."},
+    };
+    for (const auto& c : processes) {
+        General::processTip(c.first, tip);
+        EXPECT_EQ(std::wstring(tip.items), c.second);
+    }
+    const std::pair<General::ModuleReadings, std::wstring> modules[] = {
+        {{L"C:\\k.dll", true, L"10.0.1.2", L"Maker", nullptr, true, false, 0x7FF812340000ull, 4096},
+         L"C:\\k.dll\r\nVersion 10.0.1.2\r\nCompany: Maker\r\nDescription: (none)\r\nBase 0x00007FF812340000, size 4096 bytes"},
+        {{L"C:\\m.dll", false, nullptr, nullptr, nullptr, false, true, 0, 0},
+         L"C:\\m.dll\r\nNo version resource.\r\nThe process has ended."},
+        {{L"C:\\n.dll", true, L"1.0", L"", L"D", true, false, 0x10000000, 0},
+         L"C:\\n.dll\r\nVersion 1.0\r\nCompany: (none)\r\nDescription: D\r\nBase 0x10000000, size 0 bytes"},
+    };
+    for (const auto& c : modules) {
+        General::moduleTip(c.first, tip);
+        EXPECT_EQ(std::wstring(tip.items), c.second);
+    }
+    EXPECT_NE(General::reasonTip("Access Denied"), nullptr);
+    EXPECT_NE(General::reasonTip("Process Unavailable"), nullptr);
+    EXPECT_EQ(General::reasonTip("Access"), nullptr);
 }

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "core/Array.h"
+#include "core/OwnerPtr.h"
+
+namespace Windows {
+
+struct ProcessEntry;
+struct ModuleEntry;
+
+// What a row's tooltip says, read when it is about to show, never during a
+// refresh. Version resources are kept per path until forget().
+class RowDetails {
+public:
+    RowDetails() = default;
+    RowDetails(const RowDetails&) = delete;
+    RowDetails& operator=(const RowDetails&) = delete;
+
+    // The tooltip text of each kind of row, NUL-terminated, valid until the
+    // next call. A read that fails becomes the line that says so.
+    const wchar_t* processText(const ProcessEntry& process);
+    const wchar_t* moduleText(const ModuleEntry& module, uint32_t processId);
+
+    // A new snapshot: the versions kept are read again when next asked.
+    void forget() { versions.dropBack(versions.count); }
+
+private:
+    struct Version {
+        General::Array<wchar_t> path;
+        bool versioned = false;
+        General::Array<wchar_t> fileVersion;
+        General::Array<wchar_t> company;
+        General::Array<wchar_t> description;
+    };
+    const Version& version(const wchar_t* path);
+    void services(uint32_t processId);
+
+    General::OwnerArray<Version> versions;
+    General::Array<wchar_t> text;
+    General::Array<wchar_t> hosted;
+    General::Array<wchar_t> path;
+    General::Array<BYTE> block;
+};
+
+} // namespace Windows

@@ -1,0 +1,116 @@
+#include "RowTip.h"
+
+namespace General {
+
+namespace {
+
+void text(Array<wchar_t>& into, const wchar_t* words)
+{
+    for (; *words != L'\0'; ++words)
+        into.appendRepeated(1, *words);
+}
+
+void line(Array<wchar_t>& into) { text(into, L"\r\n"); }
+
+void decimal(Array<wchar_t>& into, uint64_t value)
+{
+    wchar_t digits[24];
+    int n = 0;
+    do {
+        digits[n++] = static_cast<wchar_t>(L'0' + value % 10);
+        value /= 10;
+    } while (value != 0);
+    while (n > 0)
+        into.appendRepeated(1, digits[--n]);
+}
+
+void hex(Array<wchar_t>& into, uint64_t value)
+{
+    text(into, L"0x");
+    const int digits = value > 0xFFFFFFFFu ? 16 : 8;
+    for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4)
+        into.appendRepeated(1, L"0123456789ABCDEF"[(value >> shift) & 0xF]);
+}
+
+void field(Array<wchar_t>& into, const wchar_t* label, const wchar_t* value)
+{
+    text(into, label);
+    text(into, value != nullptr && *value != L'\0' ? value : L"(none)");
+}
+
+void finish(Array<wchar_t>& into) { into.appendRepeated(1, L'\0'); }
+
+} // namespace
+
+void processTip(const ProcessReadings& readings, Array<wchar_t>& into)
+{
+    into.dropBack(into.count);
+    text(into, readings.name);
+    line(into);
+    text(into, L"PID ");
+    decimal(into, readings.processId);
+    text(into, L", parent PID ");
+    decimal(into, readings.parentId);
+    if (readings.bits != 0) {
+        text(into, readings.bits == 32 ? L", 32-bit" : L", 64-bit");
+    }
+    line(into);
+    if (readings.path != nullptr)
+        text(into, readings.path);
+    else
+        text(into, readings.ended ? L"The process has ended." : L"Its image path cannot be read.");
+    if (readings.services != nullptr && *readings.services != L'\0') {
+        line(into);
+        text(into, L"Services: ");
+        text(into, readings.services);
+    }
+    finish(into);
+}
+
+void moduleTip(const ModuleReadings& readings, Array<wchar_t>& into)
+{
+    into.dropBack(into.count);
+    text(into, readings.path);
+    line(into);
+    if (readings.versioned) {
+        field(into, L"Version ", readings.fileVersion);
+        line(into);
+        field(into, L"Company: ", readings.company);
+        line(into);
+        field(into, L"Description: ", readings.description);
+    } else {
+        text(into, L"No version resource.");
+    }
+    line(into);
+    if (readings.placed) {
+        text(into, L"Base ");
+        hex(into, readings.base);
+        text(into, L", size ");
+        decimal(into, readings.size);
+        text(into, L" bytes");
+    } else {
+        text(into, readings.ended ? L"The process has ended." : L"Its place in the process cannot be read.");
+    }
+    finish(into);
+}
+
+const wchar_t* reasonTip(const char* rowText)
+{
+    const char* denied = "Access Denied";
+    const char* unavailable = "Process Unavailable";
+    const auto same = [rowText](const char* reason) {
+        const char* c = rowText;
+        while (*reason != '\0' && *c == *reason) {
+            ++c;
+            ++reason;
+        }
+        return *c == '\0' && *reason == '\0';
+    };
+    if (same(denied))
+        return L"The process could not be opened, even with the debug privilege.";
+    if (same(unavailable))
+        return L"The process has ended, or its modules could not be listed.";
+    return nullptr;
+}
+
+} // namespace General
