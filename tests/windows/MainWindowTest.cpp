@@ -132,7 +132,7 @@ TEST_F(MainWindowTest, LayoutFontsAndFocus)
     SendMessageA(parent, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
     expectLayout(144);
     GetWindowRect(parent, &outer);
-    EXPECT_TRUE(EqualRect(&outer, &suggested));
+    EXPECT_TRUE(EqualRect(&outer, &suggested)) << outer.left << "," << outer.top << " " << outer.right << "," << outer.bottom;
     SendMessageA(parent, WM_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&suggested));
     expectLayout(96);
     for (HWND control : {c.processListBox.handle, c.moduleListBox.handle, c.pathBox.handle})
