@@ -249,6 +249,12 @@ scaled)
     start_in_desktop e2e
     at96=$(measures)
     kill "$program" && wait "$program" 2>/dev/null
+    # The desktop keeps the DPI it started with: the next copy waits for a
+    # new one.
+    for _ in $(seq 1 40); do
+        xdotool search --name '^e2e - Wine desktop$' >/dev/null 2>&1 || break
+        sleep 0.25
+    done
     timeout 120 "$WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1 </dev/null
     start_in_desktop e2e
     at144=$(measures)
