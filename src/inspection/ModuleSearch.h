@@ -16,7 +16,7 @@ public:
     // Picks the processes to read; the others are left out.
     using Wanted = bool (*)(uint32_t processId, const wchar_t* name, uint32_t length, void* context);
 
-    ModuleSearch();
+    ModuleSearch() = default;
     ModuleSearch(const ModuleSearch&) = delete;
     ModuleSearch& operator=(const ModuleSearch&) = delete;
 
@@ -32,9 +32,8 @@ public:
     General::ModuleIndex index;
 
 private:
-    void* findStringOrdinal; // null before Windows 7
     ModuleReader reader;
-    // Before Windows 7, the index's text upper-cased once, and the text.
+    // The index's paths upper-cased once, and the text searched for.
     General::Array<wchar_t> folded;
     General::Array<wchar_t> foldedText;
     General::Array<wchar_t> reason;

@@ -4,7 +4,6 @@
 #include <psapi.h>
 
 #include <algorithm>
-#include <memory>
 #include <cstring>
 #include <set>
 #include <string>
@@ -646,40 +645,23 @@ TEST_F(ModuleListTest, LongPathIsReadWholeIntoALargerBuffer)
     }
 }
 
-namespace {
-decltype(&GetProcAddress) realLookup = nullptr;
-FARPROC WINAPI beforeWindows7(HMODULE module, LPCSTR name)
-{
-    const bool byName = HIWORD(reinterpret_cast<ULONG_PTR>(name)) != 0;
-    return byName && std::strcmp(name, "FindStringOrdinal") == 0 ? nullptr : realLookup(module, name);
-}
-} // namespace
-
 // As Windows compares file names: ordinal, ignoring case, letters beyond
-// ASCII included; with FindStringOrdinal and, before Windows 7, without.
-TEST(ModuleSearchTest, MatchesAsFileNamesCompareWithAndWithoutFindStringOrdinal)
+// ASCII included.
+TEST(ModuleSearchTest, MatchesAsFileNamesCompare)
 {
-    for (bool hidden : {false, true}) {
-        std::unique_ptr<ImportSwap> lookup;
-        if (hidden) {
-            lookup.reset(new ImportSwap("kernel32.dll", "GetProcAddress", reinterpret_cast<void*>(&beforeWindows7)));
-            realLookup = lookup->original<decltype(realLookup)>();
-        }
-        Windows::ModuleSearch search;
-        const std::wstring path = L"C:\\Stra\u00DFe\\\u00C9cole\\\u03A9mega.dll";
-        search.index.addProcess(10, L"a.exe", 5);
-        search.index.addModule(path.c_str(), uint32_t(path.size()));
-        const struct {
-            const wchar_t* text;
-            uint32_t found;
-        } cases[] = {{L"\u00E9COLE", 1}, {L"\u03C9MEGA.DLL", 1}, {L"c:\\stra\u00DFe\\\u00E9cole\\\u03C9mega.dll", 1},
-                     {L"strasse", 0},     {L"\u03C9mega.dlx", 0},  {L"", 0}};
-        General::Array<General::ModuleIndex::Row> rows;
-        for (const auto& c : cases) {
-            search.filter(c.text, uint32_t(wcslen(c.text)), rows);
-            EXPECT_EQ(rows.count, c.found) << (hidden ? "without" : "with") << " FindStringOrdinal, case "
-                                           << (&c - cases);
-        }
+    Windows::ModuleSearch search;
+    const std::wstring path = L"C:\\Stra\u00DFe\\\u00C9cole\\\u03A9mega.dll";
+    search.index.addProcess(10, L"a.exe", 5);
+    search.index.addModule(path.c_str(), uint32_t(path.size()));
+    const struct {
+        const wchar_t* text;
+        uint32_t found;
+    } cases[] = {{L"\u00E9COLE", 1}, {L"\u03C9MEGA.DLL", 1}, {L"c:\\stra\u00DFe\\\u00E9cole\\\u03C9mega.dll", 1},
+                 {L"strasse", 0},     {L"\u03C9mega.dlx", 0},  {L"", 0}};
+    General::Array<General::ModuleIndex::Row> rows;
+    for (const auto& c : cases) {
+        search.filter(c.text, uint32_t(wcslen(c.text)), rows);
+        EXPECT_EQ(rows.count, c.found) << "case " << (&c - cases);
     }
 }
 
