@@ -101,16 +101,9 @@ void copyAll(MainWindowContents& window, HWND list)
         const wchar_t* header[] = {L"Name", L"Path"};
         General::appendTabRow(text, header, 2);
         const auto& entries = window.moduleListBox.contents.entries;
-        if (entries.count == 0) {
-            // The reason row, as it reads.
-            char reason[64] = "";
-            SendMessageA(list, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(reason));
-            wchar_t wide[64];
-            MultiByteToWideChar(CP_ACP, 0, reason, -1, wide, 64);
-            const wchar_t* fields[] = {wide};
-            if (reason[0] != '\0')
-                General::appendTabRow(text, fields, 1);
-        }
+        // The reason row, as it reads.
+        if (const wchar_t* reason = reasonTextW(window.moduleListBox.contents.outcome))
+            General::appendTabRow(text, &reason, 1);
         for (uint32_t i = 0; i < entries.count; ++i) {
             uint32_t length = 0;
             const wchar_t* name = entries[i]->wideName(length);

@@ -61,9 +61,7 @@ LRESULT MainWindowContents::handleMessage(UINT message, WPARAM wParam, LPARAM lP
         // Moved to a monitor of another scaling: laid out anew, in the
         // rectangle the platform suggests for it.
         scaleTo(HIWORD(wParam));
-        const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
-        SetWindowPos(owner->handle, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
-                     suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+        placeAsSuggested(owner->handle, lParam);
         return 1;
     }
     case WM_SETFOCUS:

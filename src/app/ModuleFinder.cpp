@@ -95,9 +95,7 @@ LRESULT ModuleFinderContents::handleMessage(UINT message, WPARAM wParam, LPARAM 
     }
     case WM_DPICHANGED: {
         scaleTo(HIWORD(wParam));
-        const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
-        SetWindowPos(owner->handle, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
-                     suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+        placeAsSuggested(owner->handle, lParam);
         return 1;
     }
     case WM_SETFOCUS:

@@ -47,7 +47,7 @@ void ModuleList::fill(uint32_t processId)
     ListRows::removeAll(box);
 
     this->processId = processId;
-    const ModuleReader::Outcome outcome = reader.read(processId);
+    outcome = reader.read(processId);
     if (outcome == ModuleReader::Failed)
         throw WindowsError(reader.error);
     if (outcome != ModuleReader::Read) {

@@ -52,6 +52,7 @@ public:
     ModuleReader reader;
     ListRows::RowTracking tracking;
     uint32_t processId = 0; // whose modules are listed
+    ModuleReader::Outcome outcome = ModuleReader::Read; // of the last fill; else its reason row stands
 };
 
 } // namespace Windows

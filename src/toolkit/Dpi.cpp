@@ -44,6 +44,13 @@ void enableFrameScaling(HWND window)
         enable(window);
 }
 
+void placeAsSuggested(HWND window, LPARAM suggested)
+{
+    const RECT& place = *reinterpret_cast<const RECT*>(suggested);
+    SetWindowPos(window, nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 int windowDpi(HWND window)
 {
     using ForWindow = UINT(WINAPI*)(HWND);

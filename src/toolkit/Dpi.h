@@ -24,6 +24,10 @@ inline int scaled(int value, int dpi) { return MulDiv(value, dpi, 96); }
 // frame as the platform draws it for a window at dpi.
 SIZE outerSizeAt(SIZE at96, LONG style, DWORD exStyle, int dpi);
 
+// Places a top-level window in the rectangle WM_DPICHANGED suggests (its
+// lParam), without changing its z-order or activating it.
+void placeAsSuggested(HWND window, LPARAM suggested);
+
 // Has the platform scale a top-level window's frame with its DPI where only
 // asking makes it (Windows 10 1607 in the first per-monitor form); called at
 // WM_NCCREATE.

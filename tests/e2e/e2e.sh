@@ -200,6 +200,13 @@ start_names_helper() {
     read -r helper_pid module_base <"$report" || fail "the helper wrote no report"
 }
 
+# Ends the helper that start_names_helper started.
+end_names_helper() {
+    kill "$helper" 2>/dev/null
+    wait "$helper" 2>/dev/null
+    helper=
+}
+
 case $case_name in
 window)
     start_program
@@ -456,9 +463,7 @@ find)
     expect_eq "selected process" "$(row "$(field processes)" "$(field process_selected)")" "$helper_name"
     expect_eq "the find window stays" "$(field finder)" "1 Find Module"
     close_program
-    kill "$helper" 2>/dev/null
-    wait "$helper" 2>/dev/null
-    helper=
+    end_names_helper
     ;;
 lister)
     # The console lister, as a script runs it: the helper's DLL found as one
@@ -493,8 +498,7 @@ lister)
     [ -z "$bad_rows" ] || fail "rows of other than four fields: $bad_rows"
     csv_rows "$tools/lister.out" | grep -q -x -F "$helper_name|$helper_pid|$helper_path|" \
         || fail "no row of the helper's executable"
-    kill "$helper" 2>/dev/null
-    wait "$helper" 2>/dev/null
+    end_names_helper
     start_names_helper locked
     run_lister -m "$module_name"
     expect_eq "exit of a search that could not see the one holder" "$lister_exit" 1
@@ -502,9 +506,7 @@ lister)
         || fail "the locked helper not named: $(cat "$tools/lister.err")"
     run_lister --strict -m "$module_name"
     expect_eq "exit of the same search, strict" "$lister_exit" 3
-    kill "$helper" 2>/dev/null
-    wait "$helper" 2>/dev/null
-    helper=
+    end_names_helper
     ;;
 tooltips)
     # The pointer resting on the helper's row shows its PID and image path;
@@ -537,9 +539,7 @@ tooltips)
     base=$(sed -n 's/.*| Base 0x\([0-9A-F]*\),.*/\1/p' <<<"$(field tooltip)")
     expect_eq "base address" "$(printf '%X' $((16#${base:-0})))" "$(printf '%X' $((16#$module_base)))"
     close_program
-    kill "$helper" 2>/dev/null
-    wait "$helper" 2>/dev/null
-    helper=
+    end_names_helper
     ;;
 names)
     start_names_helper
@@ -589,9 +589,7 @@ names)
         expect_eq clipboard "$(probe clipboard | sed -n 's/^clipboard: //p')" "$module_path"
     fi
     close_program
-    kill "$helper" 2>/dev/null
-    wait "$helper" 2>/dev/null
-    helper=
+    end_names_helper
     ;;
 *)
     echo "unknown case $case_name"
