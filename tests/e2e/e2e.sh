@@ -480,7 +480,7 @@ lister)
     start_names_helper
     run_lister -m "$module_name" --csv
     expect_eq "exit of a search that finds" "$lister_exit" 0
-    expect_eq "header" "$(csv_rows "$tools/lister.out" | head -1)" "Process|PID|Path|Status"
+    expect_eq "header" "$(csv_rows "$tools/lister.out" | sed -n 1p)" "Process|PID|Path|Status"
     # The header's last field is not empty, nor a reason row's.
     expect_eq "rows found" "$(csv_rows "$tools/lister.out" | grep -v '|[^|]\+$')" \
         "$helper_name|$helper_pid|$module_path|"
@@ -494,9 +494,11 @@ lister)
     [ ! -s "$tools/lister.out" ] || fail "a bad switch wrote to standard output"
     run_lister --csv
     expect_eq "exit of the listing" "$lister_exit" 0
-    bad_rows=$(csv_rows "$tools/lister.out" | awk -F'|' 'NF != 4')
+    # Read whole first: a reader that stops early would break the writer's pipe.
+    listed=$(csv_rows "$tools/lister.out")
+    bad_rows=$(awk -F'|' 'NF != 4' <<<"$listed")
     [ -z "$bad_rows" ] || fail "rows of other than four fields: $bad_rows"
-    csv_rows "$tools/lister.out" | grep -q -x -F "$helper_name|$helper_pid|$helper_path|" \
+    grep -q -x -F "$helper_name|$helper_pid|$helper_path|" <<<"$listed" \
         || fail "no row of the helper's executable"
     end_names_helper
     start_names_helper locked
