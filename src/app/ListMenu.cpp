@@ -49,8 +49,9 @@ void putText(MainWindowContents& window, const General::Array<wchar_t>& text)
 void openFolder(const wchar_t* path)
 {
     PIDLIST_ABSOLUTE item = ILCreateFromPathW(path);
+    // The shell's item names take MAX_PATH characters at most.
     if (item == nullptr)
-        throw WindowsError(ERROR_FILE_NOT_FOUND);
+        throw WindowsError(lstrlenW(path) >= MAX_PATH ? ERROR_FILENAME_EXCED_RANGE : ERROR_FILE_NOT_FOUND);
     const HRESULT result = SHOpenFolderAndSelectItems(item, 0, nullptr, 0);
     ILFree(item);
     if (FAILED(result))

@@ -1,8 +1,10 @@
 #include <windows.h>
 
 #include "Entry.h"
+#include "core/SystemLibrary.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand)
 {
+    Windows::searchSystemFolderOnly();
     return Windows::runProgram(instance, showCommand);
 }

@@ -9,6 +9,7 @@
 #include "resources/ResourceIds.h"
 #include "toolkit/Dpi.h"
 #include "toolkit/Clipboard.h"
+#include "toolkit/CommonControls.h"
 #include "toolkit/Font.h"
 #include "toolkit/WindowClass.h"
 
@@ -122,6 +123,9 @@ LRESULT ModuleFinderContents::handleMessage(UINT message, WPARAM wParam, LPARAM 
             showResult(reinterpret_cast<const NMITEMACTIVATE*>(lParam)->iItem);
             return 1;
         }
+        if (header.code == LVN_ODFINDITEMW)
+            return findRow(reinterpret_cast<const NMLVFINDITEMW*>(lParam)->iStart,
+                           reinterpret_cast<const NMLVFINDITEMW*>(lParam)->lvfi);
         if (header.code == NM_SETFOCUS)
             lastFocus = results;
         return 0;
@@ -257,6 +261,26 @@ const wchar_t* ModuleFinderContents::cellText(int item, int column)
     return row.module != General::ModuleIndex::none ? finder.index.path(row.module) : finder.index.at(process.reason);
 }
 
+int ModuleFinderContents::findRow(int start, const LVFINDINFOW& asked)
+{
+    if ((asked.flags & (LVFI_STRING | LVFI_PARTIAL)) == 0 || asked.psz == nullptr || rows.count == 0)
+        return -1;
+    const int length = lstrlenW(asked.psz);
+    const uint32_t first = start >= 0 && static_cast<uint32_t>(start) < rows.count ? static_cast<uint32_t>(start) : 0;
+    for (uint32_t i = 0; i < rows.count; ++i) {
+        const uint32_t row = (first + i) % rows.count;
+        if (row < first && (asked.flags & LVFI_WRAP) == 0)
+            break;
+        const wchar_t* name = finder.index.at(finder.index.processes[rows[row].process].name);
+        const int nameLength = lstrlenW(name);
+        const bool whole = (asked.flags & LVFI_PARTIAL) == 0;
+        if ((whole ? nameLength == length : nameLength >= length) &&
+            CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, name, length, asked.psz, length) == CSTR_EQUAL)
+            return static_cast<int>(row);
+    }
+    return -1;
+}
+
 void ModuleFinderContents::showResult(int item)
 {
     if (item < 0 || static_cast<uint32_t>(item) >= rows.count)
@@ -277,9 +301,8 @@ void ModuleFinderContents::showResult(int item)
 
 void ModuleFinderContents::copy(bool all)
 {
-    if (GetFocus() == textBox) {
-        if (!all)
-            SendMessageW(textBox, WM_COPY, 0, 0);
+    if (!all && GetFocus() == textBox) {
+        SendMessageW(textBox, WM_COPY, 0, 0);
         return;
     }
     General::Array<wchar_t> copied;
@@ -362,8 +385,8 @@ void ModuleFinder::open(MainWindowContents& mainWindow, const wchar_t* name, uin
 {
     contents.main = &mainWindow;
     if (handle == nullptr) {
-        INITCOMMONCONTROLSEX classes = {sizeof(classes), ICC_LISTVIEW_CLASSES};
-        InitCommonControlsEx(&classes);
+        if (!useCommonControls(ICC_LISTVIEW_CLASSES))
+            throw WindowsError(ERROR_MOD_NOT_FOUND);
         CreateParams params = {};
         params.cx = windowSize.cx;
         params.cy = windowSize.cy;

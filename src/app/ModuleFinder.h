@@ -1,6 +1,7 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdint>
 
@@ -27,10 +28,14 @@ struct ModuleFinderContents {
     void search();
     // The kept results filtered by the text box's text.
     void filter();
+    // Typing in the results: the first row from `start` on whose process
+    // name is (or, partial, starts with) the text, or -1.
+    int findRow(int start, const LVFINDINFOW& asked);
     // Shows the result's process and module in the main window.
     void showResult(int item);
     // Ctrl+C: the selected results' paths, or the text box's selection;
-    // Ctrl+Shift+C: every result, as tab-separated lines under a header.
+    // Ctrl+Shift+C, wherever the focus is: every result, as tab-separated
+    // lines under a header.
     void copy(bool all);
     void showCounts(const General::ModuleIndex::Counts& counts);
     void showStatus(const wchar_t* text);

@@ -5,13 +5,14 @@
 #include "MainWindow.h"
 #include "core/Errors.h"
 #include "inspection/RowTip.h"
+#include "toolkit/CommonControls.h"
 
 namespace Windows {
 
 void RowTooltip::create(MainWindowContents& window)
 {
-    INITCOMMONCONTROLSEX classes = {sizeof(classes), ICC_BAR_CLASSES};
-    InitCommonControlsEx(&classes);
+    if (!useCommonControls(ICC_BAR_CLASSES))
+        return;
     HWND owner = window.owner->handle;
     handle = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr,

@@ -62,6 +62,7 @@ void RowTracking::follow(HWND listBox, UINT message, WPARAM wParam, LPARAM lPara
     case WM_RBUTTONUP:
     case WM_MBUTTONDOWN:
     case WM_MBUTTONUP:
+        clicked = true;
         break;
     case WM_VSCROLL:
     case WM_MOUSEWHEEL:
@@ -77,6 +78,13 @@ void RowTracking::follow(HWND listBox, UINT message, WPARAM wParam, LPARAM lPara
     if (under != row) {
         row = under;
         SendMessageW(tooltip, TTM_POP, 0, 0);
+        if (clicked) {
+            // A click hides the tip of the tool until the pointer leaves it,
+            // and the tool is the whole list: made anew for the next row.
+            SendMessageW(tooltip, TTM_ACTIVATE, FALSE, 0);
+            SendMessageW(tooltip, TTM_ACTIVATE, TRUE, 0);
+            clicked = false;
+        }
     }
     MSG relayed = {listBox, message, wParam, lParam, 0, {0, 0}};
     SendMessageW(tooltip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));

@@ -46,6 +46,7 @@ private:
 struct RowTracking {
     HWND tooltip = nullptr;
     int row = -1; // under the pointer, or -1
+    bool clicked = false; // since the pointer came to this row
 
     void follow(HWND listBox, UINT message, WPARAM wParam, LPARAM lParam);
 };

@@ -8,6 +8,7 @@
 #include "ProcessList.h"
 #include "RowTip.h"
 #include "core/Handles.h"
+#include "VersionResource.h"
 
 namespace Windows {
 
@@ -32,17 +33,6 @@ bool windows64()
 #endif
 }
 
-// A string of the version resource, in its first translation.
-const wchar_t* versionString(const void* resource, const wchar_t* translation, const wchar_t* name)
-{
-    wchar_t query[64];
-    wsprintfW(query, L"\\StringFileInfo\\%s\\%s", translation, name);
-    void* value = nullptr;
-    UINT length = 0;
-    return VerQueryValueW(resource, query, &value, &length) && length > 0 ? static_cast<const wchar_t*>(value)
-                                                                          : nullptr;
-}
-
 class ServiceManager {
 public:
     ServiceManager() : handle(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ENUMERATE_SERVICE)) {}
@@ -58,7 +48,7 @@ public:
 
 } // namespace
 
-const RowDetails::Version& RowDetails::version(const wchar_t* modulePath)
+const FileVersion& RowDetails::version(const wchar_t* modulePath)
 {
     const uint32_t length = static_cast<uint32_t>(lstrlenW(modulePath));
     for (uint32_t i = 0; i < versions.count; ++i) {
@@ -67,34 +57,15 @@ const RowDetails::Version& RowDetails::version(const wchar_t* modulePath)
         while (k < length && kept.count == length + 1 && kept[k] == modulePath[k])
             ++k;
         if (k == length && kept.count == length + 1)
-            return *versions[i];
+            return versions[i]->read;
     }
     General::OwnerPtr<Version> read(new Version);
     assign(read->path, modulePath);
-    DWORD ignored = 0;
-    const DWORD size = GetFileVersionInfoSizeW(modulePath, &ignored);
-    block.dropBack(block.count);
-    block.appendRepeated(size, BYTE(0));
-    if (size != 0 && GetFileVersionInfoW(modulePath, 0, size, block.items)) {
-        read->versioned = true;
-        VS_FIXEDFILEINFO* fixed = nullptr;
-        UINT length = 0;
-        if (VerQueryValueW(block.items, L"\\", reinterpret_cast<void**>(&fixed), &length) && fixed != nullptr) {
-            wchar_t number[48];
-            wsprintfW(number, L"%u.%u.%u.%u", HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS),
-                      HIWORD(fixed->dwFileVersionLS), LOWORD(fixed->dwFileVersionLS));
-            assign(read->fileVersion, number);
-        }
-        wchar_t translation[16] = L"040904b0";
-        WORD* pair = nullptr;
-        if (VerQueryValueW(block.items, L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&pair), &length) &&
-            length >= 2 * sizeof(WORD))
-            wsprintfW(translation, L"%04x%04x", pair[0], pair[1]);
-        assign(read->company, versionString(block.items, translation, L"CompanyName"));
-        assign(read->description, versionString(block.items, translation, L"FileDescription"));
-    }
+    if (reader.get() == nullptr)
+        reader.pointer = new VersionReader;
+    reader->read(modulePath, read->read);
     versions.appendRepeated(1, std::move(read));
-    return *versions[versions.count - 1];
+    return versions[versions.count - 1]->read;
 }
 
 void RowDetails::services(uint32_t processId)
@@ -103,16 +74,19 @@ void RowDetails::services(uint32_t processId)
     ServiceManager manager;
     if (manager.handle == nullptr)
         return;
+    // The service manager takes at most 256 KB a call; more services come in
+    // pages through the resume handle.
+    const DWORD most = 256 * 1024;
     DWORD needed = 0;
     DWORD returned = 0;
     DWORD resume = 0;
     for (;;) {
         const BOOL listed =
-            EnumServicesStatusExW(manager.handle, SC_ENUM_PROCESS_INFO, SERVICE_WIN32, SERVICE_ACTIVE, block.items,
-                                  block.count, &needed, &returned, &resume, nullptr);
+            EnumServicesStatusExW(manager.handle, SC_ENUM_PROCESS_INFO, SERVICE_WIN32, SERVICE_ACTIVE, page.items,
+                                  page.count, &needed, &returned, &resume, nullptr);
         if (!listed && GetLastError() != ERROR_MORE_DATA)
             break;
-        const auto* status = reinterpret_cast<const ENUM_SERVICE_STATUS_PROCESSW*>(block.items);
+        const auto* status = reinterpret_cast<const ENUM_SERVICE_STATUS_PROCESSW*>(page.items);
         for (DWORD i = 0; i < returned; ++i) {
             if (status[i].ServiceStatusProcess.dwProcessId != processId)
                 continue;
@@ -122,8 +96,12 @@ void RowDetails::services(uint32_t processId)
         }
         if (listed)
             break;
-        block.dropBack(block.count);
-        block.appendRepeated(needed + 4096, BYTE(0));
+        if (returned == 0) {
+            // Not one more fitted: a larger page, within the limit.
+            if (page.count >= most || needed <= page.count)
+                break;
+            page.appendRepeated((needed < most ? needed : most) - page.count, BYTE(0));
+        }
     }
     if (hosted.count != 0)
         hosted.appendRepeated(1, L'\0');
@@ -136,7 +114,12 @@ const wchar_t* RowDetails::processText(const ProcessEntry& process)
     readings.processId = process.processId;
     readings.parentId = process.parentId;
     if (windows64()) {
-        KernelHandle opened(OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, process.processId));
+        // The limited right (Vista on) is granted a standard user for
+        // services and elevated processes; XP knows only the full one.
+        const DWORD limitedQuery = 0x1000;
+        KernelHandle opened(OpenProcess(limitedQuery, FALSE, process.processId));
+        if (!opened.valid())
+            opened.handle = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, process.processId);
         BOOL wow64 = FALSE;
         if (opened.valid() && IsWow64Process(opened.handle, &wow64))
             readings.bits = wow64 ? 32 : 64;
@@ -153,7 +136,7 @@ const wchar_t* RowDetails::moduleText(const ModuleEntry& module, uint32_t proces
 {
     General::ModuleReadings readings = {};
     readings.path = module.widePath.count != 0 ? module.widePath.items : L"";
-    const Version& found = version(readings.path);
+    const FileVersion& found = version(readings.path);
     readings.versioned = found.versioned;
     readings.fileVersion = found.fileVersion.count != 0 ? found.fileVersion.items : nullptr;
     readings.company = found.company.count != 0 ? found.company.items : nullptr;

@@ -6,6 +6,7 @@
 
 #include "core/Array.h"
 #include "core/OwnerPtr.h"
+#include "VersionResource.h"
 
 namespace Windows {
 
@@ -31,19 +32,17 @@ public:
 private:
     struct Version {
         General::Array<wchar_t> path;
-        bool versioned = false;
-        General::Array<wchar_t> fileVersion;
-        General::Array<wchar_t> company;
-        General::Array<wchar_t> description;
+        FileVersion read;
     };
-    const Version& version(const wchar_t* path);
+    const FileVersion& version(const wchar_t* path);
     void services(uint32_t processId);
 
     General::OwnerArray<Version> versions;
     General::Array<wchar_t> text;
     General::Array<wchar_t> hosted;
     General::Array<wchar_t> path;
-    General::Array<BYTE> block;
+    General::Array<BYTE> page; // of the service list
+    General::OwnerPtr<VersionReader> reader; // made when first asked
 };
 
 } // namespace Windows

@@ -4,6 +4,7 @@
 
 #include <new>
 
+#include "Lister.h"
 #include "ListerArguments.h"
 #include "StreamWriter.h"
 #include "core/Errors.h"
@@ -172,7 +173,7 @@ Exit run(int count, wchar_t** arguments, StreamWriter& out, StreamWriter& errors
 
 } // namespace
 
-int wmain(int count, wchar_t** arguments)
+int runLister(int count, wchar_t** arguments)
 {
     // No box for a missing disk or a crash: a script waits for none.
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);

@@ -58,8 +58,15 @@ void StreamWriter::flush()
         const BOOL wrote = console ? WriteConsoleW(handle, from, left < consolePart ? left : consolePart, &written,
                                                    nullptr)
                                    : WriteFile(handle, from, left, &written, nullptr);
-        if (!wrote || written == 0)
-            throw WindowsError(wrote ? ERROR_WRITE_FAULT : GetLastError());
+        if (!wrote || written == 0) {
+            const DWORD code = wrote ? ERROR_WRITE_FAULT : GetLastError();
+            if (code != ERROR_BROKEN_PIPE && code != ERROR_NO_DATA)
+                throw WindowsError(code);
+            // The reader stopped reading (`| more` quit): nothing more is
+            // wanted, which is no failure of the run.
+            handle = nullptr;
+            break;
+        }
         from += console ? written * sizeof(wchar_t) : written;
         left -= written;
     }

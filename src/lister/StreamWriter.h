@@ -11,7 +11,8 @@ namespace Windows {
 // Text for one standard handle, gathered in UTF-16 and written in large
 // pieces: to a console through its UTF-16 interface, so that every script
 // shows whatever its code page; to a file or a pipe as UTF-8 without a
-// byte-order mark. A failed write raises WindowsError.
+// byte-order mark. A failed write raises WindowsError, but for a pipe whose
+// reader has gone: then the rest is dropped unwritten.
 class StreamWriter {
 public:
     explicit StreamWriter(DWORD standardHandle);

@@ -3,6 +3,7 @@
 #include <initializer_list>
 
 #include "core/Handles.h"
+#include "core/SystemLibrary.h"
 
 namespace Windows {
 
@@ -56,15 +57,13 @@ int windowDpi(HWND window)
     using ForWindow = UINT(WINAPI*)(HWND);
     if (ForWindow forWindow = found<ForWindow>(user32(), "GetDpiForWindow"))
         return static_cast<int>(forWindow(window));
-    if (HMODULE shcore = LoadLibraryA("shcore.dll")) {
-        using ForMonitor = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+    // Windows 8.1 on; a missing DLL or call answers with the system's DPI.
+    const SystemLibrary shcore(L"shcore.dll");
+    using ForMonitor = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+    if (const auto forMonitor = shcore.find<ForMonitor>("GetDpiForMonitor")) {
         UINT x = 0;
         UINT y = 0;
-        HRESULT result = E_NOTIMPL;
-        if (ForMonitor forMonitor = found<ForMonitor>(shcore, "GetDpiForMonitor"))
-            result = forMonitor(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), 0 /* effective DPI */, &x, &y);
-        FreeLibrary(shcore);
-        if (result == S_OK)
+        if (forMonitor(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), 0 /* effective DPI */, &x, &y) == S_OK)
             return static_cast<int>(y);
     }
     return systemDpi();

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 #include <psapi.h>
+#include <shlobj.h>
+#include <commctrl.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -14,6 +16,8 @@
 #include "core/Errors.h"
 #include "support/EnumerationSwap.h"
 #include "support/ImportSwap.h"
+#include "inspection/VersionResource.h"
+#include "resources/ResourceIds.h"
 #include "toolkit/Dpi.h"
 #include "toolkit/WindowClass.h"
 
@@ -156,13 +160,22 @@ TEST_F(MainWindowTest, LayoutFontsAndFocus)
 }
 
 namespace {
-// Windows before 10 1607: no AdjustWindowRectExForDpi, a frame of the
-// system DPI's measures whatever the window's DPI.
+// Windows before 10 1607: no AdjustWindowRectExForDpi nor GetDpiForWindow,
+// a frame of the system DPI's measures whatever the window's DPI.
 decltype(&GetProcAddress) realLookup = nullptr;
 FARPROC WINAPI withoutForDpi(HMODULE module, LPCSTR name)
 {
     const bool byName = HIWORD(reinterpret_cast<ULONG_PTR>(name)) != 0;
-    return byName && std::string(name) == "AdjustWindowRectExForDpi" ? nullptr : realLookup(module, name);
+    return byName && (std::string(name) == "AdjustWindowRectExForDpi" || std::string(name) == "GetDpiForWindow")
+               ? nullptr
+               : realLookup(module, name);
+}
+std::vector<std::wstring> loaded;
+decltype(&LoadLibraryExW) realLoad = nullptr;
+HMODULE WINAPI recordingLoad(LPCWSTR name, HANDLE file, DWORD flags)
+{
+    loaded.push_back(name);
+    return realLoad(name, file, flags);
 }
 BOOL WINAPI fixedFrame(LPRECT rect, DWORD, BOOL, DWORD)
 {
@@ -182,6 +195,55 @@ TEST(OuterSizeTest, FrameBeforeWindows10StaysAtTheSystemDpi)
     const SIZE outer = outerSizeAt({467, 430}, WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, 0, 144);
     EXPECT_EQ(outer.cx, scaled(467 - 8, 144) + 8);
     EXPECT_EQ(outer.cy, scaled(430 - 34, 144) + 34);
+}
+
+// A DLL of the program's folder, the current folder or PATH never runs in
+// it: every DLL is loaded by its full path in the system folder.
+TEST(SystemLibraryTest, DllsComeFromTheSystemFolderByFullPath)
+{
+    ImportSwap lookup("kernel32.dll", "GetProcAddress", reinterpret_cast<void*>(&withoutForDpi));
+    realLookup = lookup.original<decltype(realLookup)>();
+    ImportSwap load("kernel32.dll", "LoadLibraryExW", reinterpret_cast<void*>(&recordingLoad));
+    realLoad = load.original<decltype(realLoad)>();
+    loaded.clear();
+    EXPECT_GE(windowDpi(GetDesktopWindow()), 96);
+    FileVersion read;
+    VersionReader().read(L"C:\\windows\\system32\\kernel32.dll", read);
+    EXPECT_TRUE(read.versioned);
+    wchar_t system[MAX_PATH];
+    const std::wstring folder(system, GetSystemDirectoryW(system, MAX_PATH));
+    ASSERT_GE(loaded.size(), 2u);
+    for (const std::wstring& name : loaded) {
+        EXPECT_EQ(CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, name.c_str(), int(folder.size()), folder.c_str(),
+                                 int(folder.size())), CSTR_EQUAL) << name;
+        EXPECT_EQ(name.rfind(L'\\'), folder.size()) << name;
+    }
+}
+
+// Typing in the results finds the next row whose process name starts with
+// the text, or none; Ctrl+Shift+C copies every result from the text box.
+TEST_F(MainWindowTest, FinderTypingAndCopyingEveryResult)
+{
+    c.openFinder();
+    ModuleFinderContents& f = c.finder.contents;
+    ASSERT_EQ(GetFocus(), f.textBox);
+    ASSERT_GT(f.rows.count, 1u);
+    NMLVFINDITEMW find = {};
+    find.hdr = {f.results, 2002, LVN_ODFINDITEMW};
+    find.lvfi.flags = LVFI_PARTIAL | LVFI_WRAP;
+    find.lvfi.psz = L"WINDOWS_TESTS";
+    const LRESULT found = SendMessageW(c.finder.handle, WM_NOTIFY, 2002, reinterpret_cast<LPARAM>(&find));
+    ASSERT_GT(found, 0);
+    EXPECT_EQ(f.finder.index.processes[f.rows[uint32_t(found)].process].processId, GetCurrentProcessId());
+    find.lvfi.psz = L"no such process";
+    EXPECT_EQ(SendMessageW(c.finder.handle, WM_NOTIFY, 2002, reinterpret_cast<LPARAM>(&find)), -1);
+
+    SendMessageW(c.finder.handle, WM_COMMAND, IDM_COPY_ALL, 0);
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    const std::wstring copied = static_cast<const wchar_t*>(GlobalLock(GetClipboardData(CF_UNICODETEXT)));
+    CloseClipboard();
+    EXPECT_EQ(copied.substr(0, copied.find(L'\r')), L"Process\tPID\tPath");
+    EXPECT_EQ(std::count(copied.begin(), copied.end(), L'\n'), long(f.rows.count) + 1);
 }
 
 TEST_F(MainWindowTest, SelectionsShowTheirModulesAndPaths)
@@ -237,6 +299,18 @@ std::string utf8(const std::wstring& text)
                                      nullptr, nullptr));
     return bytes;
 }
+// The shell's limit: a path over MAX_PATH - 1 characters makes no item.
+PIDLIST_ABSOLUTE WINAPI noLongItem(PCWSTR path)
+{
+    EXPECT_GT(lstrlenW(path), 259);
+    return nullptr;
+}
+std::wstring told;
+int WINAPI keptBox(HWND, LPCWSTR text, LPCWSTR, UINT)
+{
+    told = text;
+    return IDOK;
+}
 } // namespace
 
 TEST_F(MainWindowTest, LongAndNonAsciiPathsShowWholeHoweverThePlatformCuts)
@@ -266,6 +340,15 @@ TEST_F(MainWindowTest, LongAndNonAsciiPathsShowWholeHoweverThePlatformCuts)
                 shown.resize(GetWindowTextW(c.pathBox.handle, &shown[0], int(shown.size())));
                 EXPECT_TRUE(shown == served) << "shown " << shown.size() << " of " << served.size();
                 EXPECT_EQ(c.moduleListBox.contents.entries[0]->path.text(), whole);
+                if (length > 259 && convention == Cut::Wine) {
+                    // The shell takes at most MAX_PATH characters: said so.
+                    ImportSwap item("shell32.dll", "ILCreateFromPathW", reinterpret_cast<void*>(&noLongItem));
+                    ImportSwap box("user32.dll", "MessageBoxW", reinterpret_cast<void*>(&keptBox));
+                    ListMenu::perform(c, c.moduleListBox.handle, IDM_OPEN_FOLDER);
+                    General::Array<wchar_t> tooLong;
+                    WindowsError(ERROR_FILENAME_EXCED_RANGE).wideText(tooLong);
+                    EXPECT_EQ(told, tooLong.items);
+                }
             }
         }
     }

@@ -1,0 +1,33 @@
+#include "SystemLibrary.h"
+
+namespace Windows {
+
+SystemLibrary::SystemLibrary(const wchar_t* name) : module(nullptr)
+{
+    wchar_t path[MAX_PATH + 32];
+    const UINT folder = GetSystemDirectoryW(path, MAX_PATH);
+    if (folder == 0 || folder >= MAX_PATH || lstrlenW(name) > 30)
+        return;
+    path[folder] = L'\\';
+    lstrcpyW(path + folder + 1, name);
+    // The altered search takes what the DLL imports from its own folder too.
+    module = LoadLibraryExW(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+
+SystemLibrary::~SystemLibrary()
+{
+    if (module != nullptr)
+        FreeLibrary(module);
+}
+
+void searchSystemFolderOnly()
+{
+    using SetDirectories = BOOL(WINAPI*)(DWORD);
+    const DWORD systemFolder = 0x00000800; // LOAD_LIBRARY_SEARCH_SYSTEM32
+    const auto set = reinterpret_cast<SetDirectories>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories")));
+    if (set != nullptr)
+        set(systemFolder);
+}
+
+} // namespace Windows

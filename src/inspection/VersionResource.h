@@ -1,0 +1,36 @@
+#pragma once
+
+#include <windows.h>
+
+#include "core/Array.h"
+#include "core/SystemLibrary.h"
+
+namespace Windows {
+
+// What a file's version resource says; each text NUL-terminated, or empty
+// where the resource has none.
+struct FileVersion {
+    bool versioned = false;
+    General::Array<wchar_t> fileVersion; // "1.2.3.4", from the fixed part
+    General::Array<wchar_t> company;
+    General::Array<wchar_t> description;
+};
+
+// Reads version resources through the system folder's version.dll, loaded
+// when the reader is made.
+class VersionReader {
+public:
+    VersionReader() : dll(L"version.dll") {}
+    // Replaces what `into` held; a file without a resource, or one that
+    // cannot be read, is not versioned.
+    void read(const wchar_t* path, FileVersion& into);
+
+private:
+    const wchar_t* text(const wchar_t* name);
+
+    SystemLibrary dll;
+    General::Array<BYTE> block;
+    General::Array<wchar_t> translations; // "xxxxxxxx" each, as queried
+};
+
+} // namespace Windows

@@ -1,0 +1,8 @@
+#include "Lister.h"
+#include "core/SystemLibrary.h"
+
+int wmain(int count, wchar_t** arguments)
+{
+    Windows::searchSystemFolderOnly();
+    return runLister(count, arguments);
+}

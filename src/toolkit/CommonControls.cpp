@@ -1,0 +1,18 @@
+#include "CommonControls.h"
+
+#include <commctrl.h>
+
+#include "core/SystemLibrary.h"
+
+namespace Windows {
+
+bool useCommonControls(DWORD classes)
+{
+    static const SystemLibrary comctl32(L"comctl32.dll");
+    using Init = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    const auto init = comctl32.find<Init>("InitCommonControlsEx");
+    const INITCOMMONCONTROLSEX asked = {sizeof(asked), classes};
+    return init != nullptr && init(&asked);
+}
+
+} // namespace Windows

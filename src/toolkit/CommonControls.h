@@ -1,0 +1,12 @@
+#pragma once
+
+#include <windows.h>
+
+namespace Windows {
+
+// Registers the common controls' window classes named by `classes` (ICC_*)
+// from the system folder's comctl32, which then stays loaded as long as the
+// program runs, as windows of its classes may. False when it cannot be had.
+bool useCommonControls(DWORD classes);
+
+} // namespace Windows
