@@ -512,8 +512,18 @@ lister)
     ;;
 tooltips)
     # The pointer resting on the helper's row shows its PID and image path;
-    # on its DLL's row, the DLL's path, version and the base address the
-    # helper itself reports for it.
+    # on its DLL's row, the DLL's path, version, company and the base
+    # address the helper itself reports for it. The program runs beside a
+    # version.dll and a comctl32.dll of its own, comctl32 taken from beside
+    # a program first as Windows takes it: neither is loaded. (Not shcore,
+    # nor version taken first: Wine's own shlwapi and user32 import those
+    # and would take them, where Windows' do not.)
+    planted=$tools/planted
+    rm -rf "$planted" && mkdir -p "$planted"
+    cp "$exe" "$planted/"
+    for dll in version comctl32; do cp "$tools/planted_module.dll" "$planted/$dll.dll"; done
+    exe=$planted/$(basename "$exe")
+    export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;comctl32=n,b"
     start_names_helper
     start_program
     keys F5
@@ -538,10 +548,13 @@ tooltips)
     rest_on module $((module_row - $(field module_top)))
     settle "[[ \"\$(field tooltip)\" == \"$module_path | \"* ]]" || fail "module tip: '$(field tooltip)'"
     [[ "$(field tooltip)" == *" | Version 1.2.3.4 | "* ]] || fail "no version line in '$(field tooltip)'"
+    [[ "$(field tooltip)" == *"Tarnwick Test Maker"* ]] || fail "no company in '$(field tooltip)'"
     base=$(sed -n 's/.*| Base 0x\([0-9A-F]*\),.*/\1/p' <<<"$(field tooltip)")
     expect_eq "base address" "$(printf '%X' $((16#${base:-0})))" "$(printf '%X' $((16#$module_base)))"
     close_program
     end_names_helper
+    loaded=$(cd "$planted" && ls ./*.loaded 2>/dev/null)
+    [ -z "$loaded" ] || fail "planted DLLs loaded: $loaded"
     ;;
 names)
     start_names_helper
