@@ -1,10 +1,12 @@
+// The window program's whole run, apart from its entry point.
 #include "Entry.h"
 
 #include <objbase.h>
 
 #include "MainWindow.h"
 #include "core/Errors.h"
-#include "resources/ResourceIds.h"
+#include "toolkit/ErrorBox.h"
+#include "toolkit/MessageLoop.h"
 
 namespace Windows {
 
@@ -18,12 +20,10 @@ int runProgram(HINSTANCE instance, int showCommand)
         MainWindow mainWindow;
         mainWindow.create(mainWindowParams());
         ShowWindow(mainWindow.handle, showCommand);
-        HACCEL accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDA_ACCELERATORS));
-        runMessageLoop({mainWindow.handle, accelerators, mainWindow.handle});
+        runMessageLoop();
     } catch (WindowsError& error) {
         // By now the main window and everything in it are gone.
-        General::String text = error.ErrorText();
-        MessageBoxA(nullptr, text.text(), "Fatal Error", MB_OK);
+        tellError(nullptr, error.code, "Fatal Error", 0);
     }
     if (SUCCEEDED(com))
         CoUninitialize();

@@ -1,5 +1,6 @@
 #pragma once
 
+// The window program's run, from its entry point to the fatal-error report.
 #include <windows.h>
 
 namespace Windows {

@@ -1,3 +1,4 @@
+// The window program's entry point.
 #include <windows.h>
 
 #include "Entry.h"

@@ -1,7 +1,11 @@
 #pragma once
 
+// The main window: the processes, the selected one's modules, the selected
+// module's path, the title band and the links; the find window and the
+// lists' tooltip hang from it.
 #include <windows.h>
 
+#include "ListCommands.h"
 #include "ModuleFinder.h"
 #include "RowTooltip.h"
 #include "controls/Label.h"
@@ -10,36 +14,40 @@
 #include "controls/ModuleListBox.h"
 #include "controls/ProcessListBox.h"
 #include "controls/TitleBand.h"
-#include "core/Handles.h"
 #include "toolkit/Font.h"
+#include "toolkit/TopLevel.h"
 #include "toolkit/Window.h"
 
 namespace Windows {
 
 class MainWindow;
 
+// The window's outer size at 96 DPI, frame included.
+const SIZE mainWindowSize = {467, 430};
+
+// The children's ids.
+enum MainChildId { ProcessListId = 1001, ModuleListId = 1002, PathBoxId = 1003 };
+
 // Everything inside the main window. The children are destroyed from the
 // last to the first, after the fonts.
-struct MainWindowContents {
+struct MainWindowContents : TopLevelContents, ResultTarget {
     MainWindowContents();
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
     void layOut();
-    // Fonts, places and sizes of the children at dpi.
-    void scaleTo(int dpi);
+    void scaleTo(int dpi) override;
     void refreshModules();
     void showModulePath();
     // The find window, holding the selected module's file name.
     void openFinder();
     // Selects the process (refreshing the list when it lacks the process)
     // and its module of that UTF-16 path, and activates the window with the
-    // module list focused. False, changing nothing, when the process has
-    // ended.
-    bool showModule(uint32_t processId, const wchar_t* path);
+    // module list focused.
+    bool showModule(uint32_t processId, const wchar_t* path) override;
+    // The two lists, for their commands.
+    MainLists lists();
 
     MainWindow* owner;
-    // The child that last gained the focus.
-    HWND lastFocus;
     // Made when first opened; destroyed after the children, before the window.
     ModuleFinder finder;
     RowTooltip tooltip;
@@ -64,7 +72,7 @@ public:
     MainWindow() { contents.owner = this; }
     ~MainWindow() override;
     HWND create(const CreateParams& params) override;
-    // The list selections, the children's focus, the refresh and find
+    // The list selections, the children's focus, the refresh, find and copy
     // commands.
     static bool command(MainWindow& window, WPARAM wParam);
 
@@ -74,14 +82,6 @@ public:
 
 // The creation record of the main window.
 CreateParams mainWindowParams();
-
-struct MessageLoopParams {
-    HWND dialogWindow;
-    HACCEL accelerators;
-    HWND acceleratorWindow;
-};
-
-WPARAM runMessageLoop(const MessageLoopParams& params);
 
 extern const char* const homePageAddress;
 extern const char* const copyrightAddress;

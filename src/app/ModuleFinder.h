@@ -1,5 +1,7 @@
 #pragma once
 
+// The "Find Module" window: which processes have loaded a module whose path
+// holds the text typed, searched in a snapshot kept between keystrokes.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -7,48 +9,55 @@
 
 #include "core/Handles.h"
 #include "inspection/ModuleSearch.h"
+#include "toolkit/TopLevel.h"
 #include "toolkit/Window.h"
 
 namespace Windows {
 
 class ModuleFinder;
-struct MainWindowContents;
+
+// Where a result is shown: the window that opened the find window.
+class ResultTarget {
+public:
+    // Shows the process and its module of that UTF-16 path (null: the
+    // process alone); false, changing nothing, when the process has ended.
+    virtual bool showModule(uint32_t processId, const wchar_t* path) = 0;
+
+protected:
+    ~ResultTarget() = default;
+};
 
 // The find window's workings: a text box, the results of its text in every
 // process, and a status line. Its failures are told in the status line;
 // none leaves it.
-struct ModuleFinderContents {
-    ModuleFinderContents() = default;
+struct ModuleFinderContents : TopLevelContents {
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
     void makeChildren();
-    void scaleTo(int dpi);
+    void scaleTo(int dpi) override;
     void placeChildren();
     // A fresh snapshot searched for the text box's text.
     void search();
     // The kept results filtered by the text box's text.
     void filter();
+    // Shows the result's process and module where the results are shown.
+    void showResult(int item);
     // Typing in the results: the first row from `start` on whose process
     // name is (or, partial, starts with) the text, or -1.
     int findRow(int start, const LVFINDINFOW& asked);
-    // Shows the result's process and module in the main window.
-    void showResult(int item);
     // Ctrl+C: the selected results' paths, or the text box's selection;
     // Ctrl+Shift+C, wherever the focus is: every result, as tab-separated
-    // lines under a header.
+    // lines under the lister's columns.
     void copy(bool all);
-    void showCounts(const General::ModuleIndex::Counts& counts);
     void showStatus(const wchar_t* text);
     void showError(uint32_t code);
     const wchar_t* cellText(int item, int column);
 
     ModuleFinder* owner = nullptr;
-    MainWindowContents* main = nullptr;
+    ResultTarget* target = nullptr;
     HWND textBox = nullptr;
     HWND results = nullptr;
     HWND status = nullptr;
-    HWND lastFocus = nullptr;
-    int dpi = 96;
     GdiObject font;
     ModuleSearch finder;
     General::Array<General::ModuleIndex::Row> rows;
@@ -56,21 +65,20 @@ struct ModuleFinderContents {
     General::Array<wchar_t> buffer; // the status line, or a cell
 };
 
-// The top-level "Find Module" window, owned by the main window: which
-// processes have a module whose path holds the text typed.
+// The top-level window, owned by the window that opens it.
 class ModuleFinder : public Window {
 public:
     ModuleFinder() { contents.owner = this; }
     HWND create(const CreateParams& params) override;
-    // The text box, Enter and Escape (as the loop's dialog navigation sends
-    // them), F5 and Ctrl+F.
+    // The text box, Enter and Escape (as dialog navigation sends them), F5,
+    // Ctrl+F and the copy keys.
     static bool command(ModuleFinder& window, WPARAM wParam);
 
-    // Shows the window, made on first use as owned by `mainWindow`, with
+    // Shows the window, made on first use as owned by `ownerWindow`, with
     // `name` in its text box (or, null, the text it held), all of it
-    // selected, searched in a fresh snapshot. Raises WindowsError only when
-    // the window cannot be made.
-    void open(MainWindowContents& mainWindow, const wchar_t* name, uint32_t length);
+    // selected, searched in a fresh snapshot; its results are shown in
+    // `target`. Raises WindowsError only when the window cannot be made.
+    void open(HWND ownerWindow, ResultTarget& target, const wchar_t* name, uint32_t length);
 
     ModuleFinderContents contents;
     static const struct ClassAttributes attributes;

@@ -1,25 +1,26 @@
+// The lists' tooltip: made over both lists, its text given when asked.
 #include "RowTooltip.h"
 
 #include <new>
 
-#include "MainWindow.h"
-#include "core/Errors.h"
 #include "inspection/RowTip.h"
 #include "toolkit/CommonControls.h"
+#include "toolkit/Window.h"
 
 namespace Windows {
 
-void RowTooltip::create(MainWindowContents& window)
+void RowTooltip::create(HWND owner, ProcessList& processList, ModuleList& moduleList)
 {
+    processes = &processList;
+    modules = &moduleList;
     if (!useCommonControls(ICC_BAR_CLASSES))
         return;
-    HWND owner = window.owner->handle;
     handle = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr,
                              moduleInstance, nullptr);
     if (handle == nullptr)
         return;
-    for (HWND list : {window.processListBox.handle, window.moduleListBox.handle}) {
+    for (HWND list : {processes->listBox->handle, modules->listBox->handle}) {
         // Version 5.8, which Windows gives a program without the version 6
         // manifest, refuses a record that counts the later fields.
         TOOLINFOW tool = {};
@@ -32,40 +33,36 @@ void RowTooltip::create(MainWindowContents& window)
     }
     // Several lines, no wider than the screen.
     SendMessageW(handle, TTM_SETMAXTIPWIDTH, 0, GetSystemMetrics(SM_CXSCREEN));
-    window.processListBox.contents.tracking.tooltip = handle;
-    window.moduleListBox.contents.tracking.tooltip = handle;
+    processes->tracking.tooltip = handle;
+    modules->tracking.tooltip = handle;
 }
 
-void RowTooltip::giveText(MainWindowContents& window, NMTTDISPINFOW& info)
+void RowTooltip::giveText(NMTTDISPINFOW& info)
 {
     static wchar_t nothing[] = L"";
     info.lpszText = nothing;
     info.hinst = nullptr;
     const HWND list = reinterpret_cast<HWND>(info.hdr.idFrom);
-    ProcessList& processes = window.processListBox.contents;
-    ModuleList& modules = window.moduleListBox.contents;
-    if (snapshot != processes.snapshots) {
-        snapshot = processes.snapshots;
+    if (snapshot != processes->snapshots) {
+        snapshot = processes->snapshots;
         details.forget();
     }
     // Nothing here ends the program: a failed read is a line of the tip.
     try {
-        if (list == processes.listBox->handle && processes.tracking.row >= 0) {
-            const uint32_t index = ListRows::itemData(list, processes.tracking.row);
-            if (index < processes.entries.count)
-                info.lpszText = const_cast<wchar_t*>(details.processText(*processes.entries[index]));
-        } else if (list == modules.listBox->handle && modules.tracking.row >= 0) {
-            if (modules.entries.count == 0) {
-                char row[64] = "";
-                if (SendMessageA(list, LB_GETTEXTLEN, modules.tracking.row, 0) < 64)
-                    SendMessageA(list, LB_GETTEXT, modules.tracking.row, reinterpret_cast<LPARAM>(row));
-                if (const wchar_t* meaning = General::reasonTip(row))
+        if (list == processes->listBox->handle && processes->tracking.row >= 0) {
+            const uint32_t index = ListRows::itemData(list, processes->tracking.row);
+            if (index < processes->entries.count)
+                info.lpszText = const_cast<wchar_t*>(details.processText(*processes->entries[index]));
+        } else if (list == modules->listBox->handle && modules->tracking.row >= 0) {
+            // The reason row stands alone, for the last fill's outcome.
+            if (modules->entries.count == 0) {
+                if (const wchar_t* meaning = General::reasonTip(reasonText(modules->outcome)))
                     info.lpszText = const_cast<wchar_t*>(meaning);
                 return;
             }
-            const uint32_t index = ListRows::itemData(list, modules.tracking.row);
-            if (index < modules.entries.count)
-                info.lpszText = const_cast<wchar_t*>(details.moduleText(*modules.entries[index], modules.processId));
+            const uint32_t index = ListRows::itemData(list, modules->tracking.row);
+            if (index < modules->entries.count)
+                info.lpszText = const_cast<wchar_t*>(details.moduleText(*modules->entries[index], modules->processId));
         }
     } catch (std::bad_alloc&) {
         info.lpszText = nothing;

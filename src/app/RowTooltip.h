@@ -1,30 +1,32 @@
 #pragma once
 
+// The tooltip over the main window's two lists: what the row under the
+// pointer is, read when the tip is about to show.
 #include <windows.h>
 #include <commctrl.h>
 
 #include <cstdint>
 
+#include "inspection/ModuleList.h"
+#include "inspection/ProcessList.h"
 #include "inspection/RowDetails.h"
 
 namespace Windows {
 
-struct MainWindowContents;
-
-// The tooltip over both lists of the main window: what the row under the
-// pointer is, read when the tip is about to show. It is owned by the main
-// window and dies with it.
+// Owned by the window of the lists, it dies with it.
 class RowTooltip {
 public:
     // Made over both lists; a tooltip the system refuses leaves the lists
     // without tips, and nothing else changes.
-    void create(MainWindowContents& window);
+    void create(HWND owner, ProcessList& processes, ModuleList& modules);
     // The tip's text, asked by TTN_GETDISPINFOW.
-    void giveText(MainWindowContents& window, NMTTDISPINFOW& info);
+    void giveText(NMTTDISPINFOW& info);
 
     HWND handle = nullptr;
 
 private:
+    ProcessList* processes = nullptr;
+    ModuleList* modules = nullptr;
     RowDetails details;
     uint32_t snapshot = 0; // the process list's refill the versions kept are of
 };

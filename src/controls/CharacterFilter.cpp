@@ -1,3 +1,4 @@
+// Which keys and characters the read-only path box lets through.
 #include "CharacterFilter.h"
 
 namespace General {

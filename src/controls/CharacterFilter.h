@@ -1,5 +1,6 @@
 #pragma once
 
+// Which keys and characters the read-only path box lets through.
 #include <cstdint>
 
 namespace General {

@@ -1,3 +1,4 @@
+// The command line that opens a page.
 #include "CommandLine.h"
 
 namespace General {

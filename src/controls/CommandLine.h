@@ -1,5 +1,6 @@
 #pragma once
 
+// The command line that opens a page in the program associated with ".html".
 #include "core/String.h"
 
 namespace General {

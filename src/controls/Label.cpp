@@ -1,3 +1,4 @@
+// A label sized to its text, drawn in its font and colour.
 #include "Label.h"
 
 #include "core/Handles.h"

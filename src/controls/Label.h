@@ -1,5 +1,6 @@
 #pragma once
 
+// A label: one line of text in its own font and colour.
 #include <windows.h>
 
 #include "core/String.h"

@@ -1,9 +1,11 @@
+// A label that opens a page when clicked, and says why when it cannot.
 #include "LinkLabel.h"
 
 #include <shlwapi.h>
 
 #include "CommandLine.h"
 #include "core/Handles.h"
+#include "toolkit/ErrorBox.h"
 #include "toolkit/WindowClass.h"
 
 namespace Windows {
@@ -24,8 +26,7 @@ LRESULT LinkLabelContents::handleMessage(UINT message, WPARAM wParam, LPARAM lPa
         try {
             openUrl();
         } catch (WindowsError& error) {
-            General::String text = error.ErrorText();
-            MessageBoxA(GetParent(owner->handle), text.text(), "The Page Could Not Be Opened", MB_OK | MB_ICONWARNING);
+            tellError(GetParent(owner->handle), error.code, "The Page Could Not Be Opened", MB_ICONWARNING);
         }
         return 1;
     }

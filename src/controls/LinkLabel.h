@@ -1,5 +1,6 @@
 #pragma once
 
+// A label that opens a page when clicked.
 #include "Label.h"
 
 namespace Windows {

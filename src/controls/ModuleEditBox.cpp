@@ -1,3 +1,4 @@
+// The path box: selected and copied in UTF-16, never changed.
 #include "ModuleEditBox.h"
 
 #include "CharacterFilter.h"

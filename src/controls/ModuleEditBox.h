@@ -1,5 +1,6 @@
 #pragma once
 
+// The path box: the selected module's full path, selectable, never editable.
 #include <windows.h>
 
 #include "toolkit/Window.h"

@@ -1,3 +1,4 @@
+// The module list box's class.
 #include "ModuleListBox.h"
 
 #include "toolkit/WindowClass.h"

@@ -1,5 +1,6 @@
 #pragma once
 
+// The list box of the selected process's modules.
 #include "inspection/ModuleList.h"
 #include "toolkit/Window.h"
 

@@ -1,3 +1,4 @@
+// The process list box's class.
 #include "ProcessListBox.h"
 
 #include "toolkit/WindowClass.h"

@@ -1,5 +1,6 @@
 #pragma once
 
+// The list box of the running processes.
 #include "inspection/ProcessList.h"
 #include "toolkit/Window.h"
 

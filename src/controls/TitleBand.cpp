@@ -1,3 +1,4 @@
+// The title band: its lines and banner at any DPI.
 #include "TitleBand.h"
 
 #include "core/Handles.h"

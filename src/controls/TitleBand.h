@@ -1,5 +1,6 @@
 #pragma once
 
+// The band with the banner across the top of the main window.
 #include <windows.h>
 
 #include "toolkit/Window.h"

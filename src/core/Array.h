@@ -1,5 +1,6 @@
 #pragma once
 
+// The program's one growable array.
 #include <cstddef>
 #include <cstdint>
 #include <new>

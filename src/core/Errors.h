@@ -1,5 +1,6 @@
 #pragma once
 
+// The program's error types: a failed platform call, a misused window object.
 #include <cstdint>
 
 #include "String.h"

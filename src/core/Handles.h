@@ -1,5 +1,6 @@
 #pragma once
 
+// Holders that close kernel handles and free GDI objects and device contexts.
 #include <windows.h>
 
 namespace Windows {

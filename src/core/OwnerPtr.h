@@ -1,5 +1,6 @@
 #pragma once
 
+// Sole ownership of one heap object, and arrays of such owners.
 #include "Array.h"
 
 namespace General {

@@ -1,5 +1,6 @@
 #pragma once
 
+// 8-bit text on the program's array.
 #include "Array.h"
 
 namespace General {

@@ -1,3 +1,4 @@
+// DLLs taken from the system folder by their full path.
 #include "SystemLibrary.h"
 
 namespace Windows {

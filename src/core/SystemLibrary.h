@@ -1,5 +1,6 @@
 #pragma once
 
+// DLLs taken from the system folder by their full path, never by name.
 #include <windows.h>
 
 namespace Windows {

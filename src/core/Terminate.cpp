@@ -1,3 +1,4 @@
+// What ends the program on an exception nothing catches.
 #include <cstdlib>
 
 // An exception that nothing catches ends the program as abort does. The

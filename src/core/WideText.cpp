@@ -1,3 +1,4 @@
+// UTF-16 text converted into the program's 8-bit text.
 #include <windows.h>
 
 #include "Errors.h"

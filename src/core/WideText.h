@@ -1,5 +1,6 @@
 #pragma once
 
+// UTF-16 text from the system converted into the program's 8-bit text.
 #include <cstdint>
 
 #include "String.h"

@@ -1,3 +1,4 @@
+// The system's words for a failed call's code.
 #include <windows.h>
 
 #include "Errors.h"

@@ -1,3 +1,4 @@
+// The debug privilege, enabled for one scope and put back.
 #include "DebugPrivilegeGuard.h"
 
 #include "core/Errors.h"

@@ -1,5 +1,6 @@
 #pragma once
 
+// The debug privilege, enabled for one scope.
 #include <windows.h>
 
 namespace Windows {

@@ -1,3 +1,4 @@
+// Where a module path's file name starts.
 #include "FileName.h"
 
 namespace General {

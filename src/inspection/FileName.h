@@ -1,5 +1,6 @@
 #pragma once
 
+// Where a module path's file name starts, in any code page.
 #include <cstdint>
 
 namespace General {

@@ -1,3 +1,4 @@
+// Rows, item data and the row under the pointer, for both lists.
 #include "ListRows.h"
 
 #include <commctrl.h>
@@ -12,6 +13,11 @@ void removeAll(HWND listBox) { SendMessageA(listBox, LB_RESETCONTENT, 0, 0); }
 int add(HWND listBox, const char* text)
 {
     return static_cast<int>(SendMessageA(listBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text)));
+}
+
+int add(HWND listBox, const wchar_t* text)
+{
+    return static_cast<int>(SendMessageW(listBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text)));
 }
 
 void setItemData(HWND listBox, int row, uint32_t value)

@@ -1,5 +1,7 @@
 #pragma once
 
+// What both lists share: rows with item data, drawing held back, the row under
+// the pointer.
 #include <windows.h>
 
 #include <cstdint>
@@ -17,6 +19,7 @@ namespace ListRows {
 void removeAll(HWND listBox);
 // The new row's number, or a negative value when the control refused it.
 int add(HWND listBox, const char* text);
+int add(HWND listBox, const wchar_t* text);
 void setItemData(HWND listBox, int row, uint32_t value);
 // The selected row, or LB_ERR.
 int selected(HWND listBox);

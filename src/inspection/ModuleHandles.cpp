@@ -1,3 +1,4 @@
+// A process's module handles and paths, and the WoW64 folders.
 #include "ModuleHandles.h"
 
 #ifdef _WIN64

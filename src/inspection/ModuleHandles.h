@@ -1,5 +1,6 @@
 #pragma once
 
+// Reading a process's module handles and paths, as each build must.
 #include <windows.h>
 #include <psapi.h>
 

@@ -1,3 +1,4 @@
+// The search index: filled from a snapshot, filtered per text.
 #include "ModuleIndex.h"
 
 namespace General {

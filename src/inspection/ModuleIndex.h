@@ -1,5 +1,7 @@
 #pragma once
 
+// A snapshot's processes and module paths in one block, searched whole per
+// keystroke.
 #include <cstdint>
 
 #include "core/Array.h"

@@ -1,3 +1,4 @@
+// The module list's rows, filled from the one reader.
 #include "ModuleList.h"
 
 #include <utility>

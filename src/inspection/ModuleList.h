@@ -1,5 +1,6 @@
 #pragma once
 
+// The selected process's modules as the rows of a list box.
 #include <windows.h>
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// The one reader of a process's modules, with the privilege retry.
 #include "ModuleReader.h"
 
 #include <psapi.h>
@@ -108,14 +109,7 @@ void ModuleReader::listModules(HANDLE process, uint32_t listed)
     }
 }
 
-const char* reasonText(ModuleReader::Outcome outcome)
-{
-    return outcome == ModuleReader::AccessDenied  ? "Access Denied"
-           : outcome == ModuleReader::Unavailable ? "Process Unavailable"
-                                                  : nullptr;
-}
-
-const wchar_t* reasonTextW(ModuleReader::Outcome outcome)
+const wchar_t* reasonText(ModuleReader::Outcome outcome)
 {
     return outcome == ModuleReader::AccessDenied  ? L"Access Denied"
            : outcome == ModuleReader::Unavailable ? L"Process Unavailable"

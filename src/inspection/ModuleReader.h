@@ -1,5 +1,6 @@
 #pragma once
 
+// The one reader of a process's modules.
 #include <windows.h>
 
 #include <cstdint>
@@ -51,7 +52,6 @@ private:
 
 // What a list shows for a process whose modules cannot be read, or null for
 // an outcome that has no such row.
-const char* reasonText(ModuleReader::Outcome outcome);
-const wchar_t* reasonTextW(ModuleReader::Outcome outcome);
+const wchar_t* reasonText(ModuleReader::Outcome outcome);
 
 } // namespace Windows

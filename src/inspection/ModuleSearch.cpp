@@ -1,3 +1,4 @@
+// A fresh snapshot read into the index and searched as file names compare.
 #include "ModuleSearch.h"
 
 #include <tlhelp32.h>
@@ -44,7 +45,7 @@ void ModuleSearch::run(Wanted wanted, void* context)
         if (outcome == ModuleReader::Read) {
             for (uint32_t i = 0; i < reader.count(); ++i)
                 index.addModule(reader.path(i), reader.length(i));
-        } else if (const wchar_t* text = reasonTextW(outcome)) {
+        } else if (const wchar_t* text = reasonText(outcome)) {
             index.setReason(text, static_cast<uint32_t>(lstrlenW(text)));
         } else {
             WindowsError(reader.error).wideText(reason);

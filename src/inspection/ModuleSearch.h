@@ -1,5 +1,6 @@
 #pragma once
 
+// Which processes have a module whose path holds a text.
 #include <windows.h>
 
 #include <cstdint>

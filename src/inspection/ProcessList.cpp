@@ -1,3 +1,4 @@
+// The process list's rows from a snapshot, and a process's image path.
 #include "ProcessList.h"
 
 #include <psapi.h>

@@ -1,5 +1,6 @@
 #pragma once
 
+// The running processes as the rows of a list box.
 #include <windows.h>
 #include <tlhelp32.h>
 

@@ -1,3 +1,4 @@
+// What a tooltip says of a row: versions, services, bitness, place in memory.
 #include "RowDetails.h"
 
 #include <psapi.h>

@@ -1,5 +1,6 @@
 #pragma once
 
+// What a row's tooltip says, read from the system when it is about to show.
 #include <windows.h>
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// A row's tooltip text from what was read of it.
 #include "RowTip.h"
 
 namespace General {
@@ -94,12 +95,14 @@ void moduleTip(const ModuleReadings& readings, Array<wchar_t>& into)
     finish(into);
 }
 
-const wchar_t* reasonTip(const char* rowText)
+const wchar_t* reasonTip(const wchar_t* rowText)
 {
-    const char* denied = "Access Denied";
-    const char* unavailable = "Process Unavailable";
-    const auto same = [rowText](const char* reason) {
-        const char* c = rowText;
+    if (rowText == nullptr)
+        return nullptr;
+    const wchar_t* denied = L"Access Denied";
+    const wchar_t* unavailable = L"Process Unavailable";
+    const auto same = [rowText](const wchar_t* reason) {
+        const wchar_t* c = rowText;
         while (*reason != '\0' && *c == *reason) {
             ++c;
             ++reason;

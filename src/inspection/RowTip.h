@@ -1,5 +1,6 @@
 #pragma once
 
+// A row's tooltip text made from what was read of it.
 #include <cstdint>
 
 #include "core/Array.h"
@@ -35,6 +36,6 @@ struct ModuleReadings {
 void processTip(const ProcessReadings& readings, Array<wchar_t>& into);
 void moduleTip(const ModuleReadings& readings, Array<wchar_t>& into);
 // What a reason row means, in one sentence; null for any other text.
-const wchar_t* reasonTip(const char* rowText);
+const wchar_t* reasonTip(const wchar_t* rowText);
 
 } // namespace General

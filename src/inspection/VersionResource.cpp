@@ -1,3 +1,4 @@
+// A file's version resource, in whichever translation holds its strings.
 #include "VersionResource.h"
 
 #include <initializer_list>

@@ -1,5 +1,6 @@
 #pragma once
 
+// A file's version resource: its version, company and description.
 #include <windows.h>
 
 #include "core/Array.h"

@@ -9,6 +9,7 @@
 #include "StreamWriter.h"
 #include "core/Errors.h"
 #include "inspection/ModuleSearch.h"
+#include "inspection/RowWriter.h"
 
 using General::ListerArguments;
 using General::ModuleIndex;
@@ -51,30 +52,14 @@ bool wanted(uint32_t processId, const wchar_t* name, uint32_t length, void* cont
                                    selection.askedName.count - 1);
 }
 
-void csvRow(StreamWriter& out, const ModuleIndex& index, const ModuleIndex::Process& process, uint32_t module)
-{
-    const wchar_t* name = index.at(process.name);
-    General::appendCsvField(out.pending, name, static_cast<uint32_t>(lstrlenW(name)));
-    out.text(L",");
-    out.number(process.processId);
-    out.text(L",");
-    if (module != ModuleIndex::none) {
-        General::appendCsvField(out.pending, index.path(module), index.modules[module].length);
-        out.text(L",");
-    } else {
-        out.text(L",");
-        const wchar_t* reason = index.at(process.reason);
-        General::appendCsvField(out.pending, reason, static_cast<uint32_t>(lstrlenW(reason)));
-    }
-    out.endLine();
-}
+const General::RowWriter csvWriter(General::RowFormat::Csv, General::resultColumns, 4);
+const General::RowWriter textWriter(General::RowFormat::Text, General::resultColumns, 4);
 
-void textProcess(StreamWriter& out, const ModuleIndex& index, const ModuleIndex::Process& process)
+void writeRow(StreamWriter& out, const General::RowWriter& writer, const ModuleIndex& index, uint32_t process,
+              uint32_t module)
 {
-    out.text(index.at(process.name));
-    out.text(L" (PID ");
-    out.number(process.processId);
-    out.text(L")");
+    writer.row(out.pending, General::indexRow(index, {process, module}));
+    out.added();
 }
 
 // Every process asked for, with its modules or why it could not be read.
@@ -84,12 +69,12 @@ Exit list(StreamWriter& out, const ModuleIndex& index, bool csv)
         const ModuleIndex::Process& process = index.processes[p];
         if (csv) {
             for (uint32_t m = process.firstModule; m < process.firstModule + process.moduleCount; ++m)
-                csvRow(out, index, process, m);
+                writeRow(out, csvWriter, index, p, m);
             if (process.reason != ModuleIndex::none)
-                csvRow(out, index, process, ModuleIndex::none);
+                writeRow(out, csvWriter, index, p, ModuleIndex::none);
             continue;
         }
-        textProcess(out, index, process);
+        General::appendProcessLabel(out.pending, index.at(process.name), process.processId);
         out.endLine();
         for (uint32_t m = process.firstModule; m < process.firstModule + process.moduleCount; ++m) {
             out.text(L"    ");
@@ -114,25 +99,19 @@ Exit search(StreamWriter& out, StreamWriter& errors, Windows::ModuleSearch& find
         finder.filter(arguments.text, static_cast<uint32_t>(lstrlenW(arguments.text)), rows);
     const ModuleIndex& index = finder.index;
     for (uint32_t i = 0; i < rows.count; ++i) {
-        const ModuleIndex::Process& process = index.processes[rows[i].process];
-        if (arguments.csv) {
-            csvRow(out, index, process, rows[i].module);
-        } else if (rows[i].module != ModuleIndex::none) {
-            textProcess(out, index, process);
-            out.text(L"  ");
-            out.text(index.path(rows[i].module), index.modules[rows[i].module].length);
-            out.endLine();
-        }
+        // The text names only what was found; the CSV also what was not searched.
+        if (arguments.csv || rows[i].module != ModuleIndex::none)
+            writeRow(out, arguments.csv ? csvWriter : textWriter, index, rows[i].process, rows[i].module);
     }
     if (counts.modules != 0)
         return Found;
     if (counts.unsearched != 0) {
-        errors.number(counts.unsearched);
-        errors.text(counts.unsearched == 1 ? L" process could not be searched: " : L" processes could not be searched: ");
+        General::appendUnsearched(errors.pending, counts.unsearched);
+        errors.text(L": ");
         for (uint32_t i = 0; i < rows.count; ++i) {
             const ModuleIndex::Process& process = index.processes[rows[i].process];
             errors.text(i == 0 ? L"" : L", ");
-            textProcess(errors, index, process);
+            General::appendProcessLabel(errors.pending, index.at(process.name), process.processId);
             errors.text(L": ");
             errors.text(index.at(process.reason));
         }
@@ -166,8 +145,10 @@ Exit run(int count, wchar_t** arguments, StreamWriter& out, StreamWriter& errors
         Windows::fold(asked.name, static_cast<uint32_t>(lstrlenW(asked.name)), selection.askedName);
     Windows::ModuleSearch finder;
     finder.run(&wanted, &selection);
-    if (asked.csv)
-        out.text(L"Process,PID,Path,Status\r\n");
+    if (asked.csv) {
+        csvWriter.header(out.pending);
+        out.added();
+    }
     return asked.mode == ListerArguments::Search ? search(out, errors, finder, asked) : list(out, finder.index, asked.csv);
 }
 

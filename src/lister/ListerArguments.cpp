@@ -1,3 +1,4 @@
+// The console lister's command line, read.
 #include "ListerArguments.h"
 
 namespace General {
@@ -101,24 +102,6 @@ bool sameExecutable(const wchar_t* name, uint32_t length, const wchar_t* asked, 
         return true;
     // "notepad" for "NOTEPAD.EXE".
     return i == askedLength && length == askedLength + 4 && same(name + i, L".exe", true);
-}
-
-void appendCsvField(Array<wchar_t>& into, const wchar_t* field, uint32_t length)
-{
-    bool quoted = false;
-    for (uint32_t i = 0; i < length && !quoted; ++i)
-        quoted = field[i] == L',' || field[i] == L'"' || field[i] == L'\r' || field[i] == L'\n';
-    if (!quoted) {
-        into.appendRange(field, length);
-        return;
-    }
-    into.appendRepeated(1, L'"');
-    for (uint32_t i = 0; i < length; ++i) {
-        if (field[i] == L'"')
-            into.appendRepeated(1, L'"');
-        into.appendRepeated(1, field[i]);
-    }
-    into.appendRepeated(1, L'"');
 }
 
 } // namespace General

@@ -1,5 +1,6 @@
 #pragma once
 
+// The console lister's command line, read.
 #include <cstdint>
 
 #include "core/Array.h"
@@ -29,9 +30,5 @@ void parseListerArguments(int count, const wchar_t* const* arguments, ListerArgu
 // Whether a process's executable name is the one asked for: ignoring case
 // (both already folded), ".EXE" optional in what was asked.
 bool sameExecutable(const wchar_t* name, uint32_t length, const wchar_t* asked, uint32_t askedLength);
-
-// Appends the field as RFC 4180 has it: within double quotes, its own
-// doubled, when it holds a comma, a quote or a line break.
-void appendCsvField(Array<wchar_t>& into, const wchar_t* field, uint32_t length);
 
 } // namespace General

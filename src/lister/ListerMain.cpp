@@ -1,3 +1,4 @@
+// The console lister's entry point.
 #include "Lister.h"
 #include "core/SystemLibrary.h"
 

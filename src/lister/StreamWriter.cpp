@@ -1,3 +1,4 @@
+// The console lister's output: UTF-16 to a console, UTF-8 elsewhere.
 #include "StreamWriter.h"
 
 #include "core/Errors.h"
@@ -24,13 +25,13 @@ void StreamWriter::text(const wchar_t* source, uint32_t length)
         flush();
 }
 
-void StreamWriter::text(const wchar_t* source) { text(source, static_cast<uint32_t>(lstrlenW(source))); }
-
-void StreamWriter::number(uint32_t value)
+void StreamWriter::added()
 {
-    wchar_t digits[16];
-    text(digits, static_cast<uint32_t>(wsprintfW(digits, L"%u", value)));
+    if (pending.count >= pieceSize)
+        flush();
 }
+
+void StreamWriter::text(const wchar_t* source) { text(source, static_cast<uint32_t>(lstrlenW(source))); }
 
 void StreamWriter::flush()
 {

@@ -1,5 +1,6 @@
 #pragma once
 
+// The console lister's output to a console, a file or a pipe.
 #include <windows.h>
 
 #include <cstdint>
@@ -21,8 +22,9 @@ public:
 
     void text(const wchar_t* text, uint32_t length);
     void text(const wchar_t* text);
-    void number(uint32_t value);
     void endLine() { text(L"\r\n", 2); }
+    // What was appended to `pending` directly is written once it is large.
+    void added();
     void flush();
 
     General::Array<wchar_t> pending;

@@ -1,5 +1,6 @@
 #pragma once
 
+// The ids of the resources and of the menu and key commands.
 #define IDA_ACCELERATORS 101
 #define IDB_BANNER 107
 #define IDB_BANNER_2X 108

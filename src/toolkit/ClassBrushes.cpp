@@ -1,3 +1,4 @@
+// The class backgrounds, made before the entry runs.
 #include <windows.h>
 
 #include "WindowClass.h"

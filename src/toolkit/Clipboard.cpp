@@ -1,3 +1,4 @@
+// UTF-16 text put on the clipboard, retried while another program holds it.
 #include "Clipboard.h"
 
 #include "core/Errors.h"

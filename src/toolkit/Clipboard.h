@@ -1,5 +1,6 @@
 #pragma once
 
+// UTF-16 text put on the clipboard.
 #include <windows.h>
 
 #include <cstdint>

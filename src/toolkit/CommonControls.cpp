@@ -1,3 +1,4 @@
+// The common controls' classes from the system folder's comctl32.
 #include "CommonControls.h"
 
 #include <commctrl.h>

@@ -1,5 +1,6 @@
 #pragma once
 
+// The common controls' window classes, from the system folder's comctl32.
 #include <windows.h>
 
 namespace Windows {

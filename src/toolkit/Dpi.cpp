@@ -1,3 +1,4 @@
+// The DPI a window is shown at, and its frame at that DPI.
 #include "Dpi.h"
 
 #include <initializer_list>

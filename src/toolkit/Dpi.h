@@ -1,5 +1,6 @@
 #pragma once
 
+// The DPI a window is shown at, and measures scaled to it.
 #include <windows.h>
 
 // Older headers of the 32-bit build leave it out; every Windows that sends it

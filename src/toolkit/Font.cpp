@@ -1,3 +1,4 @@
+// The program's fonts, made at a DPI.
 #include "Font.h"
 
 #include "Dpi.h"

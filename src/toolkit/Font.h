@@ -1,5 +1,6 @@
 #pragma once
 
+// The program's fonts, at any DPI.
 #include <windows.h>
 
 #include "core/Handles.h"

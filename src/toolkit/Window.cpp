@@ -1,3 +1,4 @@
+// Window objects, creation records, kept exceptions.
 #include "Window.h"
 
 #include <exception>
@@ -41,6 +42,16 @@ CreateParams childParams(HWND parent, int id, int x, int y, int width, int heigh
     params.style = style;
     params.dwExStyle = exStyle;
     return params;
+}
+
+HWND createControl(const wchar_t* className, const CreateParams& params)
+{
+    HWND control = CreateWindowExW(params.dwExStyle, className, nullptr, static_cast<DWORD>(params.style), params.x,
+                                   params.y, params.cx, params.cy, params.hwndParent, params.hMenu, moduleInstance,
+                                   nullptr);
+    if (control == nullptr)
+        throw WindowsError(GetLastError());
+    return control;
 }
 
 void keepException()

@@ -1,5 +1,7 @@
 #pragma once
 
+// The base of every window object, creation records, and exceptions kept
+// across the system's frames.
 #include <windows.h>
 
 namespace Windows {
@@ -43,6 +45,10 @@ public:
 // creation data, instance and class.
 CreateParams childParams(HWND parent, int id, int x, int y, int width, int height, LONG style,
                          DWORD exStyle);
+
+// A system control (a class of the system or of comctl32) made from a
+// creation record, in UTF-16; raises WindowsError when it cannot be made.
+HWND createControl(const wchar_t* className, const CreateParams& params);
 
 // The module instance handle, stored by the entry before anything else.
 extern HINSTANCE moduleInstance;

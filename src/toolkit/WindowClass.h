@@ -1,5 +1,6 @@
 #pragma once
 
+// Registration, creation, binding and message routing of every window class.
 #include <windows.h>
 
 #include "Window.h"

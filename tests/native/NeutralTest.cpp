@@ -9,10 +9,10 @@
 
 #include "controls/CharacterFilter.h"
 #include "controls/CommandLine.h"
-#include "core/TableText.h"
 #include "inspection/FileName.h"
 #include "inspection/ModuleIndex.h"
 #include "inspection/RowTip.h"
+#include "inspection/RowWriter.h"
 #include "lister/ListerArguments.h"
 
 using General::CharacterAction;
@@ -232,15 +232,53 @@ TEST(ListerArgumentsTest, CsvFieldsQuotedAsRfc4180Asks)
     }
 }
 
-TEST(TableTextTest, RowsPasteAsTabSeparatedLines)
+// One row of each kind in every format the program writes: the lister's
+// CSV and text, the find window's copy, and the lists' Copy All.
+TEST(RowWriterTest, EveryOutputFromOneRow)
 {
-    const std::vector<std::vector<const wchar_t*>> rows = {
-        {L"Name", L"PID", L"Path"}, {L"\u00E9.exe", L"12", L"C:\\a b\\\u00E9.exe"}, {L"x.exe", L"7", L""}, {L"Access Denied"}};
-    General::Array<wchar_t> text;
-    for (const auto& row : rows)
-        General::appendTabRow(text, row.data(), uint32_t(row.size()));
-    EXPECT_EQ(std::wstring(text.items, text.count),
-              L"Name\tPID\tPath\r\n\u00E9.exe\t12\tC:\\a b\\\u00E9.exe\r\nx.exe\t7\t\r\nAccess Denied\r\n");
+    using General::Column;
+    using General::RowFormat;
+    General::ResultRow module;
+    module.process = module.name = L"\u00E9 a,b.exe";
+    module.processId = 12;
+    module.path = L"C:\\a \"b\"\\k.dll-more";
+    module.pathLength = 14; // the path ends before "-more"
+    General::ResultRow denied;
+    denied.process = denied.name = L"System";
+    denied.processId = 4;
+    denied.status = L"Access Denied";
+    const Column named[] = {Column::Name, Column::PID, Column::Path};
+    const struct {
+        RowFormat format;
+        const Column* columns;
+        uint32_t count;
+        const wchar_t* expected;
+    } cases[] = {
+        {RowFormat::Csv, General::resultColumns, 4,
+         L"Process,PID,Path,Status\r\n\"\u00E9 a,b.exe\",12,\"C:\\a \"\"b\"\"\\k.dll\",\r\nSystem,4,,Access Denied\r\n"},
+        {RowFormat::Tab, General::resultColumns, 4,
+         L"Process\tPID\tPath\tStatus\r\n\u00E9 a,b.exe\t12\tC:\\a \"b\"\\k.dll\t\r\nSystem\t4\t\tAccess Denied\r\n"},
+        {RowFormat::Tab, named, 3, L"Name\tPID\tPath\r\n\u00E9 a,b.exe\t12\tC:\\a \"b\"\\k.dll\r\nSystem\t4\t\r\n"},
+        {RowFormat::Text, General::resultColumns, 4,
+         L"Process\tPID\tPath\tStatus\r\n\u00E9 a,b.exe (PID 12)  C:\\a \"b\"\\k.dll\r\nSystem (PID 4)  Access Denied\r\n"},
+    };
+    for (const auto& c : cases) {
+        General::Array<wchar_t> text;
+        const General::RowWriter writer(c.format, c.columns, c.count);
+        writer.header(text);
+        writer.row(text, module);
+        writer.row(text, denied);
+        EXPECT_EQ(std::wstring(text.items, text.count), c.expected);
+    }
+    const std::pair<General::ModuleIndex::Counts, std::wstring> counts[] = {
+        {{1, 1, 0}, L"1 module found in 1 process; 0 processes could not be searched."},
+        {{3, 2, 1}, L"3 modules found in 2 processes; 1 process could not be searched."},
+    };
+    for (const auto& c : counts) {
+        General::Array<wchar_t> text;
+        General::appendCounts(text, c.first);
+        EXPECT_EQ(std::wstring(text.items, text.count), c.second);
+    }
 }
 
 TEST(RowTipTest, LinesFromWhatWasReadAndSayWhatWasNot)
@@ -268,7 +306,7 @@ TEST(RowTipTest, LinesFromWhatWasReadAndSayWhatWasNot)
         General::moduleTip(c.first, tip);
         EXPECT_EQ(std::wstring(tip.items), c.second);
     }
-    EXPECT_NE(General::reasonTip("Access Denied"), nullptr);
-    EXPECT_NE(General::reasonTip("Process Unavailable"), nullptr);
-    EXPECT_EQ(General::reasonTip("Access"), nullptr);
+    EXPECT_NE(General::reasonTip(L"Access Denied"), nullptr);
+    EXPECT_NE(General::reasonTip(L"Process Unavailable"), nullptr);
+    EXPECT_EQ(General::reasonTip(L"Access"), nullptr);
 }

@@ -221,7 +221,7 @@ TEST(SystemLibraryTest, DllsComeFromTheSystemFolderByFullPath)
 }
 
 // Typing in the results finds the next row whose process name starts with
-// the text, or none; Ctrl+Shift+C copies every result from the text box.
+// the text, or none; the copy keys wherever the focus is.
 TEST_F(MainWindowTest, FinderTypingAndCopyingEveryResult)
 {
     c.openFinder();
@@ -238,12 +238,28 @@ TEST_F(MainWindowTest, FinderTypingAndCopyingEveryResult)
     find.lvfi.psz = L"no such process";
     EXPECT_EQ(SendMessageW(c.finder.handle, WM_NOTIFY, 2002, reinterpret_cast<LPARAM>(&find)), -1);
 
-    SendMessageW(c.finder.handle, WM_COMMAND, IDM_COPY_ALL, 0);
-    ASSERT_TRUE(OpenClipboard(nullptr));
-    const std::wstring copied = static_cast<const wchar_t*>(GlobalLock(GetClipboardData(CF_UNICODETEXT)));
-    CloseClipboard();
-    EXPECT_EQ(copied.substr(0, copied.find(L'\r')), L"Process\tPID\tPath");
-    EXPECT_EQ(std::count(copied.begin(), copied.end(), L'\n'), long(f.rows.count) + 1);
+    const auto copied = [&](WPARAM command) {
+        SendMessageW(c.finder.handle, WM_COMMAND, command, 0);
+        EXPECT_TRUE(OpenClipboard(nullptr));
+        HANDLE data = GetClipboardData(CF_UNICODETEXT);
+        const std::wstring text = data != nullptr ? static_cast<const wchar_t*>(GlobalLock(data)) : L"";
+        if (data != nullptr)
+            GlobalUnlock(data);
+        CloseClipboard();
+        return text;
+    };
+    // Every result under the lister's columns, though the text box has the
+    // focus; Ctrl+C there copies its own selection.
+    const std::wstring all = copied(IDM_COPY_ALL);
+    EXPECT_EQ(all.substr(0, all.find(L'\r')), L"Process\tPID\tPath\tStatus");
+    EXPECT_EQ(std::count(all.begin(), all.end(), L'\n'), long(f.rows.count) + 1);
+    EXPECT_EQ(copied(IDM_COPY), std::wstring(f.text.items));
+    // In the results, the selected result's path.
+    SetFocus(f.results);
+    LVITEMW state = {};
+    state.stateMask = state.state = LVIS_SELECTED;
+    SendMessageW(f.results, LVM_SETITEMSTATE, WPARAM(found), reinterpret_cast<LPARAM>(&state));
+    EXPECT_EQ(copied(IDM_COPY), f.finder.index.path(f.rows[uint32_t(found)].module));
 }
 
 TEST_F(MainWindowTest, SelectionsShowTheirModulesAndPaths)
@@ -305,8 +321,8 @@ PIDLIST_ABSOLUTE WINAPI noLongItem(PCWSTR path)
     EXPECT_GT(lstrlenW(path), 259);
     return nullptr;
 }
-std::wstring told;
-int WINAPI keptBox(HWND, LPCWSTR text, LPCWSTR, UINT)
+std::string told;
+int WINAPI keptBox(HWND, LPCSTR text, LPCSTR, UINT)
 {
     told = text;
     return IDOK;
@@ -343,11 +359,9 @@ TEST_F(MainWindowTest, LongAndNonAsciiPathsShowWholeHoweverThePlatformCuts)
                 if (length > 259 && convention == Cut::Wine) {
                     // The shell takes at most MAX_PATH characters: said so.
                     ImportSwap item("shell32.dll", "ILCreateFromPathW", reinterpret_cast<void*>(&noLongItem));
-                    ImportSwap box("user32.dll", "MessageBoxW", reinterpret_cast<void*>(&keptBox));
-                    ListMenu::perform(c, c.moduleListBox.handle, IDM_OPEN_FOLDER);
-                    General::Array<wchar_t> tooLong;
-                    WindowsError(ERROR_FILENAME_EXCED_RANGE).wideText(tooLong);
-                    EXPECT_EQ(told, tooLong.items);
+                    ImportSwap box("user32.dll", "MessageBoxA", reinterpret_cast<void*>(&keptBox));
+                    ListCommands::perform(c.lists(), c.moduleListBox.handle, IDM_OPEN_FOLDER);
+                    EXPECT_EQ(told, WindowsError(ERROR_FILENAME_EXCED_RANGE).ErrorText().text());
                 }
             }
         }

@@ -17,6 +17,7 @@
 #include "controls/TitleBand.h"
 #include "app/MainWindow.h"
 #include "core/Errors.h"
+#include "toolkit/MessageLoop.h"
 #include "support/ImportSwap.h"
 #include "toolkit/WindowClass.h"
 
@@ -203,7 +204,7 @@ TEST_F(Toolkit, ExceptionWhileDispatchingComesOutOfTheLoop)
     PostMessageA(window.handle, WM_USER + 10, 0, 0);
     PostQuitMessage(0); // ends the loop, should the exception not
     try {
-        runMessageLoop({window.handle, nullptr, window.handle});
+        runMessageLoop();
         FAIL() << "no exception";
     } catch (const WindowsError& error) {
         EXPECT_EQ(error.code, 1234u);

@@ -1,0 +1,82 @@
+#pragma once
+
+// Every table of results the program writes, in one place: a row turned into
+// cells, a tab-separated line, a CSV line or a text line, under one set of
+// column names, and the sentence that counts a search's results.
+#include <cstdint>
+
+#include "ModuleIndex.h"
+#include "core/Array.h"
+
+namespace General {
+
+// The columns, named as every output heads them; each output takes those it
+// shows, in its order.
+enum class Column : uint8_t {
+    Process, // the process's executable name
+    Name,    // a list row's own name: a process's, or a module's file name
+    PID,
+    Path,    // the module's full path
+    Status   // why the process could not be read; empty for a module
+};
+const wchar_t* columnName(Column column);
+
+// One result: a module of a process, or (empty path, a status) a process
+// that could not be read. Texts are NUL-terminated; a null one is empty.
+struct ResultRow {
+    const wchar_t* process = nullptr;
+    uint32_t processId = 0;
+    const wchar_t* name = nullptr;
+    const wchar_t* path = nullptr;
+    uint32_t pathLength = 0;
+    const wchar_t* status = nullptr;
+};
+
+// A row of the search index.
+ResultRow indexRow(const ModuleIndex& index, ModuleIndex::Row row);
+
+enum class RowFormat {
+    Tab,  // fields separated by tabs, CR LF: a spreadsheet pastes it as a row
+    Csv,  // RFC 4180, CR LF
+    Text  // "name (PID n)  path" (or the status), CR LF: for people
+};
+
+class RowWriter {
+public:
+    RowWriter(RowFormat format, const Column* columns, uint32_t count)
+        : format(format), columns(columns), count(count)
+    {
+    }
+    void header(Array<wchar_t>& into) const;
+    void row(Array<wchar_t>& into, const ResultRow& row) const;
+
+    // One cell, not NUL-terminated: its text and length. A PID is written
+    // into `number`.
+    static const wchar_t* cell(const ResultRow& row, Column column, wchar_t (&number)[16], uint32_t& length);
+
+private:
+    void field(Array<wchar_t>& into, uint32_t index, const wchar_t* text, uint32_t length) const;
+
+    RowFormat format;
+    const Column* columns;
+    uint32_t count;
+};
+
+// The columns of a search's results, as the lister's CSV and the find
+// window's copies have them.
+extern const Column resultColumns[4];
+
+// "name (PID n)".
+void appendProcessLabel(Array<wchar_t>& into, const wchar_t* name, uint32_t processId);
+// "1 module", "2 processes": the count, a space and the noun for it.
+void appendCount(Array<wchar_t>& into, uint32_t count, const wchar_t* one, const wchar_t* many);
+// "N processes could not be searched" (no full stop).
+void appendUnsearched(Array<wchar_t>& into, uint32_t count);
+// "N modules found in M processes; K processes could not be searched."
+void appendCounts(Array<wchar_t>& into, const ModuleIndex::Counts& counts);
+
+// Appends the field as RFC 4180 has it: within double quotes, its own
+// doubled, when it holds a comma, a quote or a line break.
+void appendCsvField(Array<wchar_t>& into, const wchar_t* field, uint32_t length);
+
+} // namespace General
