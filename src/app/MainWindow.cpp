@@ -48,6 +48,11 @@ LRESULT MainWindowContents::handleMessage(UINT message, WPARAM wParam, LPARAM lP
         ListMenu::show(lists(), list, lParam);
         return 1;
     }
+    case WM_DETAILSREAD:
+        tooltip.update();
+        if (finder.handle != nullptr)
+            finder.contents.detailsRead();
+        return 1;
     case WM_CLOSE:
         // The window stays until the entry destroys it after the loop.
         PostQuitMessage(0);
@@ -82,7 +87,7 @@ void MainWindowContents::openFinder()
     if (ModuleEntry* module = moduleListBox.contents.selectedEntry())
         name = module->wideName(length);
     try {
-        finder.open(owner->handle, *this, length != 0 ? name : nullptr, length);
+        finder.open(owner->handle, *this, details, length != 0 ? name : nullptr, length);
     } catch (WindowsError& error) {
         // The find window could not be made; the main window goes on.
         tellError(owner->handle, error.code, "Find Module", MB_ICONERROR);
@@ -145,6 +150,7 @@ bool MainWindow::command(MainWindow& window, WPARAM wParam)
         return true;
     }
     if (id == IDM_REFRESH) {
+        c.details.newSnapshot();
         c.processListBox.contents.refill();
         c.refreshModules();
         return true;

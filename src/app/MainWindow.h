@@ -25,6 +25,9 @@ class MainWindow;
 // The window's outer size at 96 DPI, frame included.
 const SIZE mainWindowSize = {467, 430};
 
+// Posted by the details cache when answers arrived.
+const UINT WM_DETAILSREAD = WM_APP + 0x3A01;
+
 // The children's ids.
 enum MainChildId { ProcessListId = 1001, ModuleListId = 1002, PathBoxId = 1003 };
 
@@ -48,6 +51,9 @@ struct MainWindowContents : TopLevelContents, ResultTarget {
     MainLists lists();
 
     MainWindow* owner;
+    // Module files' versions and signatures, read on a thread of their own
+    // for the tooltip and the find window; it outlives both.
+    DetailsCache details;
     // Made when first opened; destroyed after the children, before the window.
     ModuleFinder finder;
     RowTooltip tooltip;

@@ -85,7 +85,8 @@ void MainWindowContents::layOut()
     // Made as at 96 DPI; at any other, scaled before the window is shown.
     fitToDpi(parent, mainWindowSize);
 
-    tooltip.create(parent, processListBox.contents, moduleListBox.contents);
+    details.tellTo(parent, WM_DETAILSREAD);
+    tooltip.create(parent, processListBox.contents, moduleListBox.contents, details);
     processListBox.contents.refill();
     refreshModules();
     processListBox.setFocus();

@@ -23,8 +23,10 @@ const int textHeight = 22;
 const int statusHeight = 16;
 const int gap = 6;
 const int fontHeight = 11;
-const int columnWidths[] = {140, 64, 400};
-const General::Column columns[] = {General::Column::Process, General::Column::PID, General::Column::Path};
+const int columnWidths[] = {140, 64, 400, 100, 180};
+const General::Column columns[] = {General::Column::Process, General::Column::PID, General::Column::Path,
+                                   General::Column::Version, General::Column::Signer};
+const int columnCount = 5;
 
 // The dialog face, as the system paints it.
 const HBRUSH faceBrush = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
@@ -100,7 +102,7 @@ void ModuleFinderContents::makeChildren()
                                                   0));
     firstFocus = textBox;
     SendMessageW(results, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < columnCount; ++i) {
         LVCOLUMNW column = {};
         column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM | (i == 1 ? LVCF_FMT : 0);
         column.fmt = LVCFMT_RIGHT;
@@ -120,7 +122,7 @@ void ModuleFinderContents::scaleTo(int newDpi)
     font.object = madeFont(fontHeight, FW_NORMAL, 0, newDpi);
     for (HWND child : {textBox, results, status})
         SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font.object), TRUE);
-    for (int i = 0; i < 3; ++i)
+    for (int i = 0; i < columnCount; ++i)
         SendMessageW(results, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(i), scaled(columnWidths[i], newDpi));
     placeChildren();
 }
@@ -183,9 +185,11 @@ bool ModuleFinder::command(ModuleFinder& window, WPARAM wParam)
     }
 }
 
-void ModuleFinder::open(HWND ownerWindow, ResultTarget& target, const wchar_t* name, uint32_t length)
+void ModuleFinder::open(HWND ownerWindow, ResultTarget& target, DetailsCache& cache, const wchar_t* name,
+                        uint32_t length)
 {
     contents.target = &target;
+    contents.cache = &cache;
     if (handle == nullptr) {
         if (!useCommonControls(ICC_LISTVIEW_CLASSES))
             throw WindowsError(ERROR_MOD_NOT_FOUND);

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "core/Handles.h"
+#include "inspection/DetailsCache.h"
 #include "inspection/ModuleSearch.h"
 #include "toolkit/TopLevel.h"
 #include "toolkit/Window.h"
@@ -49,12 +50,21 @@ struct ModuleFinderContents : TopLevelContents {
     // Ctrl+Shift+C, wherever the focus is: every result, as tab-separated
     // lines under the lister's columns.
     void copy(bool all);
+    // Answers arrived: the rows shown again, the progress in the status line.
+    void detailsRead();
+    // The counts of the last filter, and how many files shown are verified.
+    void showCounts();
+    // The result's file details, or false while they are read.
+    bool details(uint32_t item, FileDetails& into);
     void showStatus(const wchar_t* text);
     void showError(uint32_t code);
     const wchar_t* cellText(int item, int column);
 
     ModuleFinder* owner = nullptr;
     ResultTarget* target = nullptr;
+    DetailsCache* cache = nullptr;
+    General::ModuleIndex::Counts counts = {0, 0, 0};
+    FileDetails file; // the last cell's
     HWND textBox = nullptr;
     HWND results = nullptr;
     HWND status = nullptr;
@@ -78,7 +88,8 @@ public:
     // `name` in its text box (or, null, the text it held), all of it
     // selected, searched in a fresh snapshot; its results are shown in
     // `target`. Raises WindowsError only when the window cannot be made.
-    void open(HWND ownerWindow, ResultTarget& target, const wchar_t* name, uint32_t length);
+    // Versions and signers come from `cache`.
+    void open(HWND ownerWindow, ResultTarget& target, DetailsCache& cache, const wchar_t* name, uint32_t length);
 
     ModuleFinderContents contents;
     static const struct ClassAttributes attributes;

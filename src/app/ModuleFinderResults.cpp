@@ -23,12 +23,15 @@ void readText(HWND box, General::Array<wchar_t>& into)
     into[static_cast<uint32_t>(read)] = L'\0';
 }
 
-const General::Column cellColumns[] = {General::Column::Process, General::Column::PID, General::Column::Path};
+const General::Column cellColumns[] = {General::Column::Process, General::Column::PID, General::Column::Path,
+                                       General::Column::Version, General::Column::Signer};
 
 } // namespace
 
 void ModuleFinderContents::search()
 {
+    if (cache != nullptr)
+        cache->newSnapshot();
     try {
         finder.run();
     } catch (WindowsError& error) {
@@ -49,22 +52,60 @@ void ModuleFinderContents::filter()
 {
     try {
         readText(textBox, text);
-        const General::ModuleIndex::Counts counts = finder.filter(text.items, text.count - 1, rows);
+        counts = finder.filter(text.items, text.count - 1, rows);
         SendMessageW(results, LVM_SETITEMCOUNT, rows.count, 0);
         InvalidateRect(results, nullptr, TRUE);
-        if (text.count == 1) {
-            showStatus(L"Type part of a module's name or path to find the processes that have it loaded.");
-        } else {
-            buffer.dropBack(buffer.count);
-            General::appendCounts(buffer, counts);
-            buffer.appendRepeated(1, L'\0');
-            showStatus(buffer.items);
-        }
+        showCounts();
     } catch (WindowsError& error) {
         showError(error.code);
     } catch (std::bad_alloc&) {
         showError(ERROR_NOT_ENOUGH_MEMORY);
     }
+}
+
+void ModuleFinderContents::showCounts()
+{
+    if (text.count <= 1) {
+        showStatus(L"Type part of a module's name or path to find the processes that have it loaded.");
+        return;
+    }
+    buffer.dropBack(buffer.count);
+    General::appendCounts(buffer, counts);
+    uint32_t asked = 0, answered = 0;
+    if (cache != nullptr)
+        cache->progress(asked, answered);
+    if (answered < asked) {
+        buffer.appendRange(L" Verifying ", 11);
+        General::appendCount(buffer, answered, L"of", L"of");
+        buffer.appendRepeated(1, L' ');
+        General::appendCount(buffer, asked, L"file.", L"files.");
+    }
+    buffer.appendRepeated(1, L'\0');
+    showStatus(buffer.items);
+}
+
+void ModuleFinderContents::detailsRead()
+{
+    InvalidateRect(results, nullptr, FALSE);
+    showCounts();
+}
+
+bool ModuleFinderContents::details(uint32_t item, FileDetails& into)
+{
+    const General::ModuleIndex::Row row = rows[item];
+    return row.module != General::ModuleIndex::none && cache != nullptr &&
+           cache->find(finder.index.path(row.module), finder.index.modules[row.module].length, into);
+}
+
+// The details' columns of a row, from what was read of its file.
+static void fillDetails(General::ResultRow& row, const FileDetails& file)
+{
+    const auto text = [](const General::Array<wchar_t>& held) { return held.count != 0 ? held.items : nullptr; };
+    row.version = text(file.version.fileVersion);
+    row.company = text(file.version.company);
+    row.description = text(file.version.description);
+    row.signer = text(file.verdict.signer);
+    row.signature = General::signatureWord(file.verdict.signature);
 }
 
 void ModuleFinderContents::showStatus(const wchar_t* line) { SetWindowTextW(status, line); }
@@ -77,9 +118,17 @@ void ModuleFinderContents::showError(uint32_t code)
 
 const wchar_t* ModuleFinderContents::cellText(int item, int column)
 {
-    if (item < 0 || static_cast<uint32_t>(item) >= rows.count || column < 0 || column > 2)
+    if (item < 0 || static_cast<uint32_t>(item) >= rows.count || column < 0 || column > 4)
         return L"";
-    const General::ResultRow row = General::indexRow(finder.index, rows[static_cast<uint32_t>(item)]);
+    General::ResultRow row = General::indexRow(finder.index, rows[static_cast<uint32_t>(item)]);
+    // Filled as the answers come; the list never waits for them.
+    if (column >= 3 && details(static_cast<uint32_t>(item), file)) {
+        fillDetails(row, file);
+        // Who signed it, or else what its signature says.
+        if (column == 4 && !General::trusted(file.verdict.signature) &&
+            file.verdict.signature != General::Signature::Untrusted)
+            row.signer = row.signature;
+    }
     // A process that could not be searched says why in the Path column.
     const General::Column column3 = row.path == nullptr && column == 2 ? General::Column::Status : cellColumns[column];
     wchar_t number[16];
@@ -139,10 +188,14 @@ void ModuleFinderContents::copy(bool all)
     try {
         if (all) {
             // As the lister's CSV has them: a reason in Status, not in Path.
-            const General::RowWriter writer(General::RowFormat::Tab, General::resultColumns, 4);
+            const General::RowWriter writer(General::RowFormat::Tab, General::resultColumns, 9);
             writer.header(copied);
-            for (uint32_t i = 0; i < rows.count; ++i)
-                writer.row(copied, General::indexRow(index, rows[i]));
+            for (uint32_t i = 0; i < rows.count; ++i) {
+                General::ResultRow row = General::indexRow(index, rows[i]);
+                if (details(i, file))
+                    fillDetails(row, file);
+                writer.row(copied, row);
+            }
         } else {
             // The selected results' paths, one a line.
             for (int item = -1; (item = static_cast<int>(SendMessageW(

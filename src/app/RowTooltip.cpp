@@ -9,10 +9,11 @@
 
 namespace Windows {
 
-void RowTooltip::create(HWND owner, ProcessList& processList, ModuleList& moduleList)
+void RowTooltip::create(HWND owner, ProcessList& processList, ModuleList& moduleList, DetailsCache& cache)
 {
     processes = &processList;
     modules = &moduleList;
+    signatures = &cache;
     if (!useCommonControls(ICC_BAR_CLASSES))
         return;
     handle = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
@@ -35,6 +36,21 @@ void RowTooltip::create(HWND owner, ProcessList& processList, ModuleList& module
     SendMessageW(handle, TTM_SETMAXTIPWIDTH, 0, GetSystemMetrics(SM_CXSCREEN));
     processes->tracking.tooltip = handle;
     modules->tracking.tooltip = handle;
+}
+
+void RowTooltip::update()
+{
+    if (handle == nullptr || !IsWindowVisible(handle))
+        return;
+    // The shown tool's text set again to the callback has the tooltip ask
+    // for it anew (TTM_UPDATE alone only repaints, under Wine).
+    TOOLINFOW tool = {};
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;
+    if (!SendMessageW(handle, TTM_GETCURRENTTOOLW, 0, reinterpret_cast<LPARAM>(&tool)))
+        return;
+    tool.lpszText = LPSTR_TEXTCALLBACKW;
+    SendMessageW(handle, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+    SendMessageW(handle, TTM_UPDATE, 0, 0);
 }
 
 void RowTooltip::giveText(NMTTDISPINFOW& info)
@@ -62,7 +78,7 @@ void RowTooltip::giveText(NMTTDISPINFOW& info)
             }
             const uint32_t index = ListRows::itemData(list, modules->tracking.row);
             if (index < modules->entries.count)
-                info.lpszText = const_cast<wchar_t*>(details.moduleText(*modules->entries[index], modules->processId));
+                info.lpszText = const_cast<wchar_t*>(details.moduleText(*modules->entries[index], modules->processId, signatures));
         }
     } catch (std::bad_alloc&) {
         info.lpszText = nothing;

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 
+#include "inspection/DetailsCache.h"
 #include "inspection/ModuleList.h"
 #include "inspection/ProcessList.h"
 #include "inspection/RowDetails.h"
@@ -18,15 +19,18 @@ class RowTooltip {
 public:
     // Made over both lists; a tooltip the system refuses leaves the lists
     // without tips, and nothing else changes.
-    void create(HWND owner, ProcessList& processes, ModuleList& modules);
+    void create(HWND owner, ProcessList& processes, ModuleList& modules, DetailsCache& signatures);
     // The tip's text, asked by TTN_GETDISPINFOW.
     void giveText(NMTTDISPINFOW& info);
+    // An answer arrived: a tip showing asks for its text again.
+    void update();
 
     HWND handle = nullptr;
 
 private:
     ProcessList* processes = nullptr;
     ModuleList* modules = nullptr;
+    DetailsCache* signatures = nullptr;
     RowDetails details;
     uint32_t snapshot = 0; // the process list's refill the versions kept are of
 };

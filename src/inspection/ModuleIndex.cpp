@@ -1,6 +1,9 @@
 // The search index: filled from a snapshot, filtered per text.
 #include "ModuleIndex.h"
 
+#include <algorithm>
+#include <cwchar>
+
 namespace General {
 
 uint32_t findOrdinal(const wchar_t* within, uint32_t length, const wchar_t* text, uint32_t textLength)
@@ -97,6 +100,35 @@ ModuleIndex::Counts ModuleIndex::filter(const wchar_t* search, uint32_t length, 
         }
     }
     return counts;
+}
+
+void distinctFiles(const ModuleIndex& index, const wchar_t* folded, Array<uint32_t>& fileOf,
+                   Array<uint32_t>& firstModule)
+{
+    const uint32_t count = index.modules.count;
+    Array<uint32_t> order;
+    order.appendRepeated(count, 0u);
+    for (uint32_t m = 0; m < count; ++m)
+        order[m] = m;
+    const auto text = [&](uint32_t m) { return folded + index.modules[m].path; };
+    const auto less = [&](uint32_t a, uint32_t b) {
+        const uint32_t la = index.modules[a].length, lb = index.modules[b].length;
+        const int order = wmemcmp(text(a), text(b), la < lb ? la : lb);
+        return order != 0 ? order < 0 : la != lb ? la < lb : a < b;
+    };
+    std::sort(order.items, order.items + count, less);
+    fileOf.dropBack(fileOf.count);
+    fileOf.appendRepeated(count, 0u);
+    firstModule.dropBack(firstModule.count);
+    for (uint32_t i = 0; i < count; ++i) {
+        const uint32_t m = order[i];
+        const uint32_t before = i != 0 ? order[i - 1] : ModuleIndex::none;
+        const bool same = before != ModuleIndex::none && index.modules[m].length == index.modules[before].length &&
+                          wmemcmp(text(m), text(before), index.modules[m].length) == 0;
+        if (!same)
+            firstModule.appendRepeated(1, m);
+        fileOf[m] = firstModule.count - 1;
+    }
 }
 
 } // namespace General

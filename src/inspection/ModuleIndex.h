@@ -80,4 +80,10 @@ private:
     static uint32_t append(Array<wchar_t>& block, const wchar_t* source, uint32_t length);
 };
 
+// The distinct files among the index's modules, their paths compared in
+// `folded` (the paths folded, offset for offset): `fileOf` gets each
+// module's file, `firstModule` each file's first module. One sort.
+void distinctFiles(const ModuleIndex& index, const wchar_t* folded, Array<uint32_t>& fileOf,
+                   Array<uint32_t>& firstModule);
+
 } // namespace General

@@ -54,13 +54,19 @@ void ModuleSearch::run(Wanted wanted, void* context)
     }
 }
 
-General::ModuleIndex::Counts ModuleSearch::filter(const wchar_t* text, uint32_t length,
-                                                  General::Array<General::ModuleIndex::Row>& rows)
+const wchar_t* ModuleSearch::foldedPaths()
 {
     if (folded.count != index.paths.count + 1)
         fold(index.paths.items, index.paths.count, folded);
+    return folded.items;
+}
+
+General::ModuleIndex::Counts ModuleSearch::filter(const wchar_t* text, uint32_t length,
+                                                  General::Array<General::ModuleIndex::Row>& rows)
+{
+    const wchar_t* within = foldedPaths();
     fold(text, length, foldedText);
-    return index.filter(foldedText.items, length, &General::findOrdinal, rows, folded.items);
+    return index.filter(foldedText.items, length, &General::findOrdinal, rows, within);
 }
 
 } // namespace Windows

@@ -29,6 +29,9 @@ public:
     General::ModuleIndex::Counts filter(const wchar_t* text, uint32_t length,
                                         General::Array<General::ModuleIndex::Row>& rows);
 
+    // The index's paths upper-cased as file names compare, offset for offset.
+    const wchar_t* foldedPaths();
+
     // Emptied or filled by hand, the index is searched as it stands.
     General::ModuleIndex index;
 

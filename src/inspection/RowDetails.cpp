@@ -5,11 +5,13 @@
 
 #include <utility>
 
+#include "DetailsCache.h"
 #include "ModuleList.h"
 #include "ProcessList.h"
 #include "RowTip.h"
-#include "core/Handles.h"
 #include "VersionResource.h"
+#include "core/Errors.h"
+#include "core/Handles.h"
 
 namespace Windows {
 
@@ -133,7 +135,7 @@ const wchar_t* RowDetails::processText(const ProcessEntry& process)
     return text.items;
 }
 
-const wchar_t* RowDetails::moduleText(const ModuleEntry& module, uint32_t processId)
+const wchar_t* RowDetails::moduleText(const ModuleEntry& module, uint32_t processId, DetailsCache* signatures)
 {
     General::ModuleReadings readings = {};
     readings.path = module.widePath.count != 0 ? module.widePath.items : L"";
@@ -142,6 +144,17 @@ const wchar_t* RowDetails::moduleText(const ModuleEntry& module, uint32_t proces
     readings.fileVersion = found.fileVersion.count != 0 ? found.fileVersion.items : nullptr;
     readings.company = found.company.count != 0 ? found.company.items : nullptr;
     readings.description = found.description.count != 0 ? found.description.items : nullptr;
+    if (signatures != nullptr) {
+        FileDetails file;
+        const uint32_t length = module.widePath.count != 0 ? module.widePath.count - 1 : 0;
+        if (!signatures->find(readings.path, length, file))
+            file.verdict.signature = General::Signature::Pending;
+        else if (file.verdict.code != 0)
+            WindowsError(file.verdict.code).wideText(reason);
+        General::signatureLine(file.verdict.signature, file.verdict.signer.count != 0 ? file.verdict.signer.items : nullptr,
+                               reason.count != 0 ? reason.items : L"", signatureLine);
+        readings.signature = signatureLine.items;
+    }
     KernelHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
     MODULEINFO place = {};
     if (process.valid() && module.module != nullptr &&

@@ -13,6 +13,7 @@ namespace Windows {
 
 struct ProcessEntry;
 struct ModuleEntry;
+class DetailsCache;
 
 // What a row's tooltip says, read when it is about to show, never during a
 // refresh. Version resources are kept per path until forget().
@@ -25,7 +26,9 @@ public:
     // The tooltip text of each kind of row, NUL-terminated, valid until the
     // next call. A read that fails becomes the line that says so.
     const wchar_t* processText(const ProcessEntry& process);
-    const wchar_t* moduleText(const ModuleEntry& module, uint32_t processId);
+    // A module's signature is taken from `signatures` when given: while it
+    // is read there, the tip says so.
+    const wchar_t* moduleText(const ModuleEntry& module, uint32_t processId, DetailsCache* signatures = nullptr);
 
     // A new snapshot: the versions kept are read again when next asked.
     void forget() { versions.dropBack(versions.count); }
@@ -40,6 +43,8 @@ private:
 
     General::OwnerArray<Version> versions;
     General::Array<wchar_t> text;
+    General::Array<wchar_t> signatureLine;
+    General::Array<wchar_t> reason;
     General::Array<wchar_t> hosted;
     General::Array<wchar_t> path;
     General::Array<BYTE> page; // of the service list

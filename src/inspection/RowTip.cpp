@@ -83,6 +83,10 @@ void moduleTip(const ModuleReadings& readings, Array<wchar_t>& into)
         text(into, L"No version resource.");
     }
     line(into);
+    if (readings.signature != nullptr) {
+        text(into, readings.signature);
+        line(into);
+    }
     if (readings.placed) {
         text(into, L"Base ");
         hex(into, readings.base);

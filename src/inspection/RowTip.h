@@ -26,6 +26,7 @@ struct ModuleReadings {
     const wchar_t* fileVersion;
     const wchar_t* company;
     const wchar_t* description;
+    const wchar_t* signature; // the signature's line; null: none
     bool placed; // its place in the process was read
     bool ended;  // else, whether for want of the process
     uint64_t base;

@@ -39,7 +39,9 @@ void appendNumber(Array<wchar_t>& into, uint32_t value)
 
 } // namespace
 
-const Column resultColumns[4] = {Column::Process, Column::PID, Column::Path, Column::Status};
+const Column resultColumns[9] = {Column::Process, Column::PID,     Column::Path,        Column::Status,
+                                 Column::Version, Column::Company, Column::Description, Column::Signer,
+                                 Column::Signature};
 
 const wchar_t* columnName(Column column)
 {
@@ -54,6 +56,16 @@ const wchar_t* columnName(Column column)
         return L"Path";
     case Column::Status:
         return L"Status";
+    case Column::Version:
+        return L"Version";
+    case Column::Company:
+        return L"Company";
+    case Column::Description:
+        return L"Description";
+    case Column::Signer:
+        return L"Signer";
+    case Column::Signature:
+        return L"Signature";
     }
     return L"";
 }
@@ -93,6 +105,21 @@ const wchar_t* RowWriter::cell(const ResultRow& row, Column column, wchar_t (&nu
     case Column::Status:
         text = row.status;
         break;
+    case Column::Version:
+        text = row.version;
+        break;
+    case Column::Company:
+        text = row.company;
+        break;
+    case Column::Description:
+        text = row.description;
+        break;
+    case Column::Signer:
+        text = row.signer;
+        break;
+    case Column::Signature:
+        text = row.signature;
+        break;
     }
     length = lengthOf(text);
     return text != nullptr ? text : L"";
@@ -127,6 +154,7 @@ void RowWriter::row(Array<wchar_t>& into, const ResultRow& row) const
         into.appendRange(L"  ", 2);
         const wchar_t* text = cell(row, row.path != nullptr ? Column::Path : Column::Status, number, length);
         into.appendRange(text, length);
+        details(into, row);
     } else {
         for (uint32_t i = 0; i < count; ++i) {
             const wchar_t* text = cell(row, columns[i], number, length);
@@ -134,6 +162,21 @@ void RowWriter::row(Array<wchar_t>& into, const ResultRow& row) const
         }
     }
     into.appendRange(L"\r\n", 2);
+}
+
+void RowWriter::details(Array<wchar_t>& into, const ResultRow& row) const
+{
+    wchar_t number[16];
+    uint32_t length = 0;
+    for (uint32_t i = 0; i < count; ++i) {
+        if (columns[i] < Column::Version)
+            continue;
+        const wchar_t* text = cell(row, columns[i], number, length);
+        if (length != 0) {
+            into.appendRange(L"  ", 2);
+            into.appendRange(text, length);
+        }
+    }
 }
 
 void appendProcessLabel(Array<wchar_t>& into, const wchar_t* name, uint32_t processId)

@@ -17,7 +17,13 @@ enum class Column : uint8_t {
     Name,    // a list row's own name: a process's, or a module's file name
     PID,
     Path,    // the module's full path
-    Status   // why the process could not be read; empty for a module
+    Status,  // why the process could not be read; empty for a module
+    // A module file's details, with --details and in the find window.
+    Version,
+    Company,
+    Description,
+    Signer,
+    Signature // signed, catalog, unsigned, invalid, untrusted, expired, revoked, error
 };
 const wchar_t* columnName(Column column);
 
@@ -30,6 +36,11 @@ struct ResultRow {
     const wchar_t* path = nullptr;
     uint32_t pathLength = 0;
     const wchar_t* status = nullptr;
+    const wchar_t* version = nullptr;
+    const wchar_t* company = nullptr;
+    const wchar_t* description = nullptr;
+    const wchar_t* signer = nullptr;
+    const wchar_t* signature = nullptr;
 };
 
 // A row of the search index.
@@ -38,7 +49,8 @@ ResultRow indexRow(const ModuleIndex& index, ModuleIndex::Row row);
 enum class RowFormat {
     Tab,  // fields separated by tabs, CR LF: a spreadsheet pastes it as a row
     Csv,  // RFC 4180, CR LF
-    Text  // "name (PID n)  path" (or the status), CR LF: for people
+    Text  // "name (PID n)  path" (or the status), then each detail column
+          // that is not empty, two spaces apart, CR LF: for people
 };
 
 class RowWriter {
@@ -49,6 +61,9 @@ public:
     }
     void header(Array<wchar_t>& into) const;
     void row(Array<wchar_t>& into, const ResultRow& row) const;
+    // The text line's tail: each detail column that is not empty, after two
+    // spaces.
+    void details(Array<wchar_t>& into, const ResultRow& row) const;
 
     // One cell, not NUL-terminated: its text and length. A PID is written
     // into `number`.
@@ -63,8 +78,8 @@ private:
 };
 
 // The columns of a search's results, as the lister's CSV and the find
-// window's copies have them.
-extern const Column resultColumns[4];
+// window's copies have them; with the details, all nine.
+extern const Column resultColumns[9];
 
 // "name (PID n)".
 void appendProcessLabel(Array<wchar_t>& into, const wchar_t* name, uint32_t processId);

@@ -8,6 +8,7 @@
 #include "ListerArguments.h"
 #include "StreamWriter.h"
 #include "core/Errors.h"
+#include "inspection/FileDetails.h"
 #include "inspection/ModuleSearch.h"
 #include "inspection/RowWriter.h"
 
@@ -26,9 +27,15 @@ const wchar_t* const usage =
     L"                                 (case ignored), in every process or in those named\r\n"
     L"          --csv                  RFC 4180 CSV instead of text, with a header line\r\n"
     L"          --strict               with -m: no match and some process unreadable exits 3, not 1\r\n"
+    L"          --details              each module's Version, Company, Description, Signer and\r\n"
+    L"                                 Signature (signed, catalog, unsigned, invalid, untrusted,\r\n"
+    L"                                 expired, revoked, error)\r\n"
+    L"          --unsigned             only the modules not signed (embedded or by catalog), with\r\n"
+    L"                                 their details\r\n"
     L"  orrimel -h | --help | /?       this text\r\n"
-    L"Each switch may also be written /m, /csv, /strict.\r\n"
-    L"Exit codes: 0 listed or found, 1 nothing matched, 2 bad usage, 3 with --strict nothing\r\n"
+    L"Each switch may also be written /m, /csv, /strict, /details, /unsigned.\r\n"
+    L"Exit codes: 0 listed or found, 1 nothing matched (with --unsigned: every module signed),\r\n"
+    L"2 bad usage, 3 with --strict nothing\r\n"
     L"matched and some processes could not be read, 4 any other failure.\r\n";
 
 enum Exit { Found = 0, NothingMatched = 1, BadUsage = 2, Unsearched = 3, Failure = 4 };
@@ -52,59 +59,137 @@ bool wanted(uint32_t processId, const wchar_t* name, uint32_t length, void* cont
                                    selection.askedName.count - 1);
 }
 
-const General::RowWriter csvWriter(General::RowFormat::Csv, General::resultColumns, 4);
-const General::RowWriter textWriter(General::RowFormat::Text, General::resultColumns, 4);
+// What one run writes: its rows, with each module file's details when asked.
+struct Listing {
+    Listing(StreamWriter& output, Windows::ModuleSearch& search, const ListerArguments& asked)
+        : out(output),
+          index(search.index),
+          arguments(asked),
+          csv(General::RowFormat::Csv, General::resultColumns, asked.details ? 9 : 4),
+          text(General::RowFormat::Text, General::resultColumns, asked.details ? 9 : 4)
+    {
+        if (!asked.details)
+            return;
+        General::distinctFiles(index, search.foldedPaths(), fileOf, firstModule);
+        General::Array<const wchar_t*> paths;
+        for (uint32_t f = 0; f < firstModule.count; ++f)
+            paths.appendRepeated(1, index.path(firstModule[f]));
+        Windows::readFileDetails(paths.items, paths.count, files);
+    }
 
-void writeRow(StreamWriter& out, const General::RowWriter& writer, const ModuleIndex& index, uint32_t process,
-              uint32_t module)
-{
-    writer.row(out.pending, General::indexRow(index, {process, module}));
-    out.added();
-}
+    General::ResultRow row(uint32_t process, uint32_t module) const
+    {
+        General::ResultRow result = General::indexRow(index, {process, module});
+        if (module == ModuleIndex::none || files.count == 0)
+            return result;
+        const Windows::FileDetails& file = *files[fileOf[module]];
+        const auto text = [](const General::Array<wchar_t>& held) { return held.count != 0 ? held.items : nullptr; };
+        result.version = text(file.version.fileVersion);
+        result.company = text(file.version.company);
+        result.description = text(file.version.description);
+        result.signer = text(file.verdict.signer);
+        result.signature = General::signatureWord(file.verdict.signature);
+        return result;
+    }
 
-// Every process asked for, with its modules or why it could not be read.
-Exit list(StreamWriter& out, const ModuleIndex& index, bool csv)
+    // With --unsigned, only modules that are not signed are written.
+    bool shown(uint32_t module) const
+    {
+        if (!arguments.unsignedOnly)
+            return true;
+        return module != ModuleIndex::none && !General::trusted(files[fileOf[module]]->verdict.signature);
+    }
+
+    // Returns whether it was written.
+    bool write(const General::RowWriter& writer, uint32_t process, uint32_t module)
+    {
+        if (!shown(module))
+            return false;
+        writer.row(out.pending, row(process, module));
+        out.added();
+        return true;
+    }
+
+    StreamWriter& out;
+    const ModuleIndex& index;
+    const ListerArguments& arguments;
+    const General::RowWriter csv;
+    const General::RowWriter text;
+    General::Array<uint32_t> fileOf;
+    General::Array<uint32_t> firstModule;
+    General::OwnerArray<Windows::FileDetails> files;
+};
+
+// Every process asked for, with its modules or why it could not be read;
+// with --unsigned, the modules that are not signed.
+Exit list(Listing& listing)
 {
+    const ModuleIndex& index = listing.index;
+    StreamWriter& out = listing.out;
+    bool any = false;
     for (uint32_t p = 0; p < index.processes.count; ++p) {
         const ModuleIndex::Process& process = index.processes[p];
-        if (csv) {
-            for (uint32_t m = process.firstModule; m < process.firstModule + process.moduleCount; ++m)
-                writeRow(out, csvWriter, index, p, m);
+        const uint32_t end = process.firstModule + process.moduleCount;
+        const bool every = !listing.arguments.unsignedOnly;
+        any = any || every;
+        if (listing.arguments.csv) {
+            for (uint32_t m = process.firstModule; m < end; ++m)
+                any = listing.write(listing.csv, p, m) || any;
             if (process.reason != ModuleIndex::none)
-                writeRow(out, csvWriter, index, p, ModuleIndex::none);
+                any = listing.write(listing.csv, p, ModuleIndex::none) || any;
             continue;
         }
-        General::appendProcessLabel(out.pending, index.at(process.name), process.processId);
-        out.endLine();
-        for (uint32_t m = process.firstModule; m < process.firstModule + process.moduleCount; ++m) {
+        bool labelled = false;
+        for (uint32_t m = process.firstModule; m <= end; ++m) {
+            const bool reason = m == end;
+            if (reason ? process.reason == ModuleIndex::none || !every : !listing.shown(m))
+                continue;
+            if (!labelled) {
+                General::appendProcessLabel(out.pending, index.at(process.name), process.processId);
+                out.endLine();
+                labelled = true;
+            }
             out.text(L"    ");
-            out.text(index.path(m), index.modules[m].length);
+            if (reason) {
+                out.text(index.at(process.reason));
+            } else {
+                out.text(index.path(m), index.modules[m].length);
+                listing.text.details(out.pending, listing.row(p, m));
+            }
             out.endLine();
         }
-        if (process.reason != ModuleIndex::none) {
-            out.text(L"    ");
-            out.text(index.at(process.reason));
+        any = any || labelled;
+        if (!labelled && every) {
+            General::appendProcessLabel(out.pending, index.at(process.name), process.processId);
             out.endLine();
         }
     }
-    return index.processes.count != 0 ? Found : NothingMatched;
+    return any ? Found : NothingMatched;
 }
 
 // The matches, then (CSV) the processes that could not be searched; with
 // nothing found, those are named on standard error.
-Exit search(StreamWriter& out, StreamWriter& errors, Windows::ModuleSearch& finder, const ListerArguments& arguments)
+Exit search(Listing& listing, StreamWriter& errors, Windows::ModuleSearch& finder)
 {
+    const ListerArguments& arguments = listing.arguments;
     General::Array<ModuleIndex::Row> rows;
     const ModuleIndex::Counts counts =
         finder.filter(arguments.text, static_cast<uint32_t>(lstrlenW(arguments.text)), rows);
     const ModuleIndex& index = finder.index;
+    bool any = false;
     for (uint32_t i = 0; i < rows.count; ++i) {
         // The text names only what was found; the CSV also what was not searched.
-        if (arguments.csv || rows[i].module != ModuleIndex::none)
-            writeRow(out, arguments.csv ? csvWriter : textWriter, index, rows[i].process, rows[i].module);
+        const bool module = rows[i].module != ModuleIndex::none;
+        if (arguments.csv || module) {
+            const bool written = listing.write(arguments.csv ? listing.csv : listing.text, rows[i].process,
+                                               rows[i].module);
+            any = any || (written && module);
+        }
     }
-    if (counts.modules != 0)
+    if (any)
         return Found;
+    if (counts.modules != 0)
+        return NothingMatched; // found, but every one signed
     if (counts.unsearched != 0) {
         General::appendUnsearched(errors.pending, counts.unsearched);
         errors.text(L": ");
@@ -145,11 +230,12 @@ Exit run(int count, wchar_t** arguments, StreamWriter& out, StreamWriter& errors
         Windows::fold(asked.name, static_cast<uint32_t>(lstrlenW(asked.name)), selection.askedName);
     Windows::ModuleSearch finder;
     finder.run(&wanted, &selection);
+    Listing listing(out, finder, asked);
     if (asked.csv) {
-        csvWriter.header(out.pending);
+        listing.csv.header(out.pending);
         out.added();
     }
-    return asked.mode == ListerArguments::Search ? search(out, errors, finder, asked) : list(out, finder.index, asked.csv);
+    return asked.mode == ListerArguments::Search ? search(listing, errors, finder) : list(listing);
 }
 
 } // namespace

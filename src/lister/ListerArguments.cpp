@@ -62,6 +62,15 @@ bool take(ListerArguments& into, int& i, int count, const wchar_t* const* argume
         into.strict = true;
         return true;
     }
+    if (isSwitch(argument, L"--details", L"/details")) {
+        into.details = true;
+        return true;
+    }
+    // Which modules are not signed says how each is signed.
+    if (isSwitch(argument, L"--unsigned", L"/unsigned")) {
+        into.unsignedOnly = into.details = true;
+        return true;
+    }
     if (isSwitch(argument, L"-m", L"/m")) {
         if (into.text != nullptr)
             return bad(into, L"the text to find is given twice", argument);

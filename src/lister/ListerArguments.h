@@ -14,6 +14,8 @@ struct ListerArguments {
     Mode mode = List;
     bool csv = false;
     bool strict = false;
+    bool details = false;      // version, company, description, signer, signature
+    bool unsignedOnly = false; // only modules not signed (embedded or by catalog)
     const wchar_t* text = nullptr;     // with Search: what a path must contain
     bool byId = false;                 // the one process asked for is a PID
     uint32_t processId = 0;
@@ -22,8 +24,9 @@ struct ListerArguments {
     const wchar_t* culprit = nullptr;  // and the argument it is about, if one
 };
 
-// Switches are "-m", "--csv", "--strict", "-h" and "--help", or the Windows
-// way "/m", "/csv", "/strict" and "/?" in any case. An argument of digits
+// Switches are "-m", "--csv", "--strict", "--details", "--unsigned", "-h"
+// and "--help", or the Windows way "/m", "/csv", "/strict", "/details",
+// "/unsigned" and "/?" in any case; "--unsigned" implies "--details". An argument of digits
 // alone is a PID; any other that is no switch, an executable's name.
 void parseListerArguments(int count, const wchar_t* const* arguments, ListerArguments& into);
 

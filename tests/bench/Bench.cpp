@@ -372,7 +372,8 @@ double timedRun(const std::string& exe, const char* arguments, const char* outpu
 
 // The console lister's full listing to a file, against a bare program making
 // the same platform calls and writing the same text, as whole processes.
-void listerFigures(const std::string& lister, const std::string& bare)
+void listerFigures(const std::string& lister, const std::string& bare, const std::string& arguments,
+                   const std::string& name)
 {
     if (GetFileAttributesA(lister.c_str()) == INVALID_FILE_ATTRIBUTES)
         return;
@@ -383,9 +384,9 @@ void listerFigures(const std::string& lister, const std::string& bare)
         double l = 0, b = 0;
         for (int half = 0; half < 2; ++half) {
             if ((half == 0) == (i % 2 == 0))
-                l = timedRun(lister, "", "bench-lister.txt", listerBytes);
+                l = timedRun(lister, arguments.c_str(), "bench-lister.txt", listerBytes);
             else
-                b = timedRun(bare, "", "bench-bare.txt", bareBytes);
+                b = timedRun(bare, arguments.c_str(), "bench-bare.txt", bareBytes);
         }
         if (i < 2)
             continue;
@@ -395,13 +396,13 @@ void listerFigures(const std::string& lister, const std::string& bare)
     }
     DeleteFileA("bench-lister.txt");
     DeleteFileA("bench-bare.txt");
-    figure("lister.bytes", listerBytes);
-    figure("lister.bare_bytes", bareBytes);
-    figure("lister.listing_ms.median", quantile(listed, 0.5) * 1e3);
-    figure("lister.bare_ms.median", quantile(bareRuns, 0.5) * 1e3);
-    figure("lister.ratio.median", quantile(ratios, 0.5));
-    figure("lister.ratio.p10", quantile(ratios, 0.1));
-    figure("lister.ratio.p90", quantile(ratios, 0.9));
+    figure(name + ".bytes", listerBytes);
+    figure(name + ".bare_bytes", bareBytes);
+    figure(name + ".listing_ms.median", quantile(listed, 0.5) * 1e3);
+    figure(name + ".bare_ms.median", quantile(bareRuns, 0.5) * 1e3);
+    figure(name + ".ratio.median", quantile(ratios, 0.5));
+    figure(name + ".ratio.p10", quantile(ratios, 0.1));
+    figure(name + ".ratio.p90", quantile(ratios, 0.9));
 }
 
 // Start-up: from CreateProcess until the window is visible and, for the
@@ -847,8 +848,12 @@ int main(int argc, char** argv)
         delete served;
         // Beside the shipped program, and beside the yardsticks.
         const std::string program = argv[arg], tools = argv[arg + 1];
-        listerFigures(program.substr(0, program.find_last_of('\\') + 1) + "orrimel.exe",
-                      tools.substr(0, tools.find_last_of('\\') + 1) + "bare_lister.exe");
+        const std::string lister = program.substr(0, program.find_last_of('\\') + 1) + "orrimel.exe";
+        const std::string bare = tools.substr(0, tools.find_last_of('\\') + 1) + "bare_lister.exe";
+        listerFigures(lister, bare, "", "lister");
+        // Every distinct file's version and signature: the lister on its
+        // threads against the bare calls in one.
+        listerFigures(lister, bare, "--details", "lister.details");
     }
     char self[MAX_PATH];
     GetModuleFileNameA(nullptr, self, MAX_PATH);

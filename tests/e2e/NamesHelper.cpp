@@ -1,6 +1,6 @@
 // Loads the DLL whose full path is its first argument, in any script and at
-// any length, then waits to be ended, so that the program can list it; with
-// a second, writes there its process id and the DLL's base address in hex;
+// any length (or several, their paths joined by '*'), then waits to be ended, so that the program can list it; with
+// a second, writes there its process id and the first DLL's base address in hex;
 // with "locked" after, leaves its process a security descriptor that grants
 // nothing, so that other processes cannot open it:
 //   names_helper.exe <dll path> [report file [locked]]
@@ -14,9 +14,19 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
     if (arguments == nullptr || count < 2 || count > 4)
         return 2;
-    HMODULE module = LoadLibraryW(arguments[1]);
-    if (module == nullptr)
-        return 3;
+    HMODULE module = nullptr;
+    for (wchar_t* path = arguments[1]; path != nullptr;) {
+        wchar_t* next = path;
+        while (*next != L'\0' && *next != L'*')
+            ++next;
+        const bool more = *next == L'*';
+        *next = L'\0';
+        HMODULE loaded = LoadLibraryW(path);
+        if (loaded == nullptr)
+            return 3;
+        module = module != nullptr ? module : loaded;
+        path = more ? next + 1 : nullptr;
+    }
     if (count == 4) {
         ACL empty;
         if (!InitializeAcl(&empty, sizeof(empty), ACL_REVISION) ||

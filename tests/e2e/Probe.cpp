@@ -77,7 +77,7 @@ std::string windowText(HWND window)
     return utf8(text.c_str());
 }
 
-// The rows of a list view in another process, each "cell;cell;cell", asked
+// The rows of a list view in another process, each its five cells joined by ";", asked
 // through a block in that process, where the control writes the text.
 std::string listViewRows(HWND list)
 {
@@ -92,7 +92,7 @@ std::string listViewRows(HWND list)
                                                      MEM_COMMIT, PAGE_READWRITE));
     const LRESULT count = SendMessageW(list, LVM_GETITEMCOUNT, 0, 0);
     for (LRESULT row = 0; remote != nullptr && row < count; ++row) {
-        for (int column = 0; column < 3; ++column) {
+        for (int column = 0; column < 5; ++column) {
             LVITEMW item = {};
             item.iSubItem = column;
             item.cchTextMax = room;

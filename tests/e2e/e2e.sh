@@ -451,7 +451,8 @@ find)
         xdotool type --delay 80 "$typed"
         settle "[ \"\$(field finder_text)\" = \"$typed\" ]" && break
     done
-    settle "[ \"\$(field finder_rows)\" = \"$helper_name;$helper_pid;$module_path\" ]" \
+    # The DLL's version and signature come as they are read.
+    settle "[ \"\$(field finder_rows)\" = \"$helper_name;$helper_pid;$module_path;1.2.3.4;unsigned\" ]" \
         || fail "results for '$(field finder_text)': '$(field finder_rows)'"
     [[ "$(field finder_status)" == "1 module found in 1 process; "* ]] || fail "status: $(field finder_status)"
     xdotool key Return
@@ -509,6 +510,34 @@ lister)
     run_lister --strict -m "$module_name"
     expect_eq "exit of the same search, strict" "$lister_exit" 3
     end_names_helper
+    # A helper holding the DLL signed with the test certificate, a copy
+    # changed after signing and the unsigned one: --details names the
+    # signer of the first (Wine trusts a root no store holds, where Windows
+    # answers that it is not trusted), and says the second changed and the
+    # third is not signed; --unsigned lists those two alone.
+    signing=$tools/signing
+    rm -rf "$signing" && mkdir -p "$signing"
+    for dll in signed_module changed_module named_module; do cp "$tools/$dll.dll" "$signing/"; done
+    "$WINE" "$tools/names_helper.exe" "$(windows_path "$signing/signed_module.dll")*$(windows_path \
+        "$signing/changed_module.dll")*$(windows_path "$signing/named_module.dll")" \
+        "$(windows_path "$signing/report.txt")" >/dev/null 2>&1 &
+    helper=$!
+    for _ in $(seq 1 80); do [ -s "$signing/report.txt" ] && break; sleep 0.25; done
+    read -r signing_pid _ <"$signing/report.txt" || fail "the signing helper wrote no report"
+    # Each test DLL's file name, version, signer and signature.
+    test_dlls() { csv_rows "$tools/lister.out" | awk -F'|' '$3 ~ /_module\.dll$/ {
+        n = split($3, p, "\\"); print p[n] "|" $5 "|" ($9 == "signed" ? $8 : "") "|" $9 }'; }
+    run_lister --details --csv "$signing_pid"
+    expect_eq "exit of --details" "$lister_exit" 0
+    expect_eq "header with --details" "$(csv_rows "$tools/lister.out" | sed -n 1p)" \
+        "Process|PID|Path|Status|Version|Company|Description|Signer|Signature"
+    expect_eq "signatures" "$(test_dlls)" "$(printf '%s\n' 'signed_module.dll|1.2.3.4|Tarnwick Test Signer|signed' \
+        'changed_module.dll|1.2.3.4||invalid' 'named_module.dll|1.2.3.4||unsigned')"
+    run_lister --unsigned --csv "$signing_pid"
+    expect_eq "exit of --unsigned" "$lister_exit" 0
+    expect_eq "not signed" "$(test_dlls)" "$(printf '%s\n' 'changed_module.dll|1.2.3.4||invalid' \
+        'named_module.dll|1.2.3.4||unsigned')"
+    end_names_helper
     ;;
 tooltips)
     # The pointer resting on the helper's row shows its PID and image path;
@@ -549,6 +578,8 @@ tooltips)
     settle "[[ \"\$(field tooltip)\" == \"$module_path | \"* ]]" || fail "module tip: '$(field tooltip)'"
     [[ "$(field tooltip)" == *" | Version 1.2.3.4 | "* ]] || fail "no version line in '$(field tooltip)'"
     [[ "$(field tooltip)" == *"Tarnwick Test Maker"* ]] || fail "no company in '$(field tooltip)'"
+    # Verified on a thread of its own: the tip says so when the answer comes.
+    settle "[[ \"\$(field tooltip)\" == *\" | Not signed | \"* ]]" || fail "no signature line in '$(field tooltip)'"
     base=$(sed -n 's/.*| Base 0x\([0-9A-F]*\),.*/\1/p' <<<"$(field tooltip)")
     expect_eq "base address" "$(printf '%X' $((16#${base:-0})))" "$(printf '%X' $((16#$module_base)))"
     close_program

@@ -13,6 +13,7 @@
 #include "inspection/ModuleIndex.h"
 #include "inspection/RowTip.h"
 #include "inspection/RowWriter.h"
+#include "inspection/SignatureAnswer.h"
 #include "lister/ListerArguments.h"
 
 using General::CharacterAction;
@@ -219,6 +220,54 @@ TEST(ListerArgumentsTest, SwitchesBothWaysSelectorsAndMistakes)
     EXPECT_FALSE(General::sameExecutable(L"NOTEPAD.COM", 11, L"NOTEPAD", 7));
 }
 
+TEST(ListerArgumentsTest, UnsignedAsksForTheDetails)
+{
+    for (const auto& words : {std::vector<const wchar_t*>{L"orrimel", L"--details"},
+                              std::vector<const wchar_t*>{L"orrimel", L"/UNSIGNED", L"-m", L"x"}}) {
+        General::ListerArguments parsed;
+        General::parseListerArguments(int(words.size()), words.data(), parsed);
+        EXPECT_TRUE(parsed.details);
+        EXPECT_EQ(parsed.unsignedOnly, words.size() == 4);
+    }
+}
+
+// WinVerifyTrust's answers as Windows gives them, embedded and by catalog:
+// never "signed" but on success.
+TEST(SignatureAnswerTest, EachAnswerInItsWords)
+{
+    using General::Signature;
+    const struct {
+        uint32_t code;
+        bool catalog;
+        Signature signature;
+        const wchar_t* word;
+        const wchar_t* line;
+    } cases[] = {
+        {0, false, Signature::Signed, L"signed", L"Signed by Maker"},
+        {0, true, Signature::Catalog, L"catalog", L"Signed by Maker (catalog)"},
+        {0x800B0100, false, Signature::Unsigned, L"unsigned", L"Not signed"},
+        {0x80096010, false, Signature::Invalid, L"invalid", L"Changed after signing"},
+        {0x800B0109, false, Signature::Untrusted, L"untrusted", L"Signed by Maker, but its root is not trusted"},
+        {0x800B010A, true, Signature::Untrusted, L"untrusted", L"Signed by Maker, but its root is not trusted"},
+        {0x800B0101, false, Signature::Expired, L"expired", L"Could not verify: why"},
+        {0x800B010C, true, Signature::Revoked, L"revoked", L"Could not verify: why"},
+        {0x80092026, false, Signature::Error, L"error", L"Could not verify: why"},
+        {0x80070002, true, Signature::Error, L"error", L"Could not verify: why"},
+    };
+    General::Array<wchar_t> line;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.code);
+        const Signature answer = General::signatureOf(c.code, c.catalog);
+        EXPECT_EQ(answer, c.signature);
+        EXPECT_STREQ(General::signatureWord(answer), c.word);
+        EXPECT_EQ(General::trusted(answer), c.code == 0);
+        General::signatureLine(answer, L"Maker", L"why", line);
+        EXPECT_STREQ(line.items, c.line);
+    }
+    General::signatureLine(Signature::Pending, nullptr, nullptr, line);
+    EXPECT_STREQ(line.items, L"Verifying signature...");
+}
+
 TEST(ListerArgumentsTest, CsvFieldsQuotedAsRfc4180Asks)
 {
     const std::pair<const wchar_t*, const wchar_t*> cases[] = {
@@ -247,6 +296,10 @@ TEST(RowWriterTest, EveryOutputFromOneRow)
     denied.process = denied.name = L"System";
     denied.processId = 4;
     denied.status = L"Access Denied";
+    General::ResultRow detailed = module;
+    detailed.version = L"1.2.3.4";
+    detailed.signer = L"Maker, Inc.";
+    detailed.signature = L"signed";
     const Column named[] = {Column::Name, Column::PID, Column::Path};
     const struct {
         RowFormat format;
@@ -270,6 +323,13 @@ TEST(RowWriterTest, EveryOutputFromOneRow)
         writer.row(text, denied);
         EXPECT_EQ(std::wstring(text.items, text.count), c.expected);
     }
+    // With the details: every column in CSV, those that say something in text.
+    General::Array<wchar_t> text;
+    General::RowWriter(RowFormat::Csv, General::resultColumns, 9).row(text, detailed);
+    General::RowWriter(RowFormat::Text, General::resultColumns, 9).row(text, detailed);
+    EXPECT_EQ(std::wstring(text.items, text.count),
+              L"\"\u00E9 a,b.exe\",12,\"C:\\a \"\"b\"\"\\k.dll\",,1.2.3.4,,,\"Maker, Inc.\",signed\r\n"
+              L"\u00E9 a,b.exe (PID 12)  C:\\a \"b\"\\k.dll  1.2.3.4  Maker, Inc.  signed\r\n");
     const std::pair<General::ModuleIndex::Counts, std::wstring> counts[] = {
         {{1, 1, 0}, L"1 module found in 1 process; 0 processes could not be searched."},
         {{3, 2, 1}, L"3 modules found in 2 processes; 1 process could not be searched."},
@@ -295,11 +355,11 @@ TEST(RowTipTest, LinesFromWhatWasReadAndSayWhatWasNot)
         EXPECT_EQ(std::wstring(tip.items), c.second);
     }
     const std::pair<General::ModuleReadings, std::wstring> modules[] = {
-        {{L"C:\\k.dll", true, L"10.0.1.2", L"Maker", nullptr, true, false, 0x7FF812340000ull, 4096},
-         L"C:\\k.dll\r\nVersion 10.0.1.2\r\nCompany: Maker\r\nDescription: (none)\r\nBase 0x00007FF812340000, size 4096 bytes"},
-        {{L"C:\\m.dll", false, nullptr, nullptr, nullptr, false, true, 0, 0},
-         L"C:\\m.dll\r\nNo version resource.\r\nThe process has ended."},
-        {{L"C:\\n.dll", true, L"1.0", L"", L"D", true, false, 0x10000000, 0},
+        {{L"C:\\k.dll", true, L"10.0.1.2", L"Maker", nullptr, L"Signed by Maker", true, false, 0x7FF812340000ull, 4096},
+         L"C:\\k.dll\r\nVersion 10.0.1.2\r\nCompany: Maker\r\nDescription: (none)\r\nSigned by Maker\r\nBase 0x00007FF812340000, size 4096 bytes"},
+        {{L"C:\\m.dll", false, nullptr, nullptr, nullptr, L"Not signed", false, true, 0, 0},
+         L"C:\\m.dll\r\nNo version resource.\r\nNot signed\r\nThe process has ended."},
+        {{L"C:\\n.dll", true, L"1.0", L"", L"D", nullptr, true, false, 0x10000000, 0},
          L"C:\\n.dll\r\nVersion 1.0\r\nCompany: (none)\r\nDescription: D\r\nBase 0x10000000, size 0 bytes"},
     };
     for (const auto& c : modules) {

@@ -251,7 +251,8 @@ TEST_F(MainWindowTest, FinderTypingAndCopyingEveryResult)
     // Every result under the lister's columns, though the text box has the
     // focus; Ctrl+C there copies its own selection.
     const std::wstring all = copied(IDM_COPY_ALL);
-    EXPECT_EQ(all.substr(0, all.find(L'\r')), L"Process\tPID\tPath\tStatus");
+    EXPECT_EQ(all.substr(0, all.find(L'\r')),
+              L"Process\tPID\tPath\tStatus\tVersion\tCompany\tDescription\tSigner\tSignature");
     EXPECT_EQ(std::count(all.begin(), all.end(), L'\n'), long(f.rows.count) + 1);
     EXPECT_EQ(copied(IDM_COPY), std::wstring(f.text.items));
     // In the results, the selected result's path.

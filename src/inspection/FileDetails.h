@@ -1,0 +1,23 @@
+#pragma once
+
+// Each distinct module file's version resource and signature, read once,
+// on worker threads: as many as there are processors, eight at most.
+#include <windows.h>
+
+#include "SignatureCheck.h"
+#include "VersionResource.h"
+#include "core/Array.h"
+#include "core/OwnerPtr.h"
+
+namespace Windows {
+
+struct FileDetails {
+    FileVersion version;
+    Verdict verdict;
+};
+
+// Replaces `into` by the details of each path, in the same order. A thread
+// the system refuses leaves its share to the others, or to the caller's.
+void readFileDetails(const wchar_t* const* paths, uint32_t count, General::OwnerArray<FileDetails>& into);
+
+} // namespace Windows
