@@ -6,8 +6,10 @@
 
 #include "Lister.h"
 #include "ListerArguments.h"
+#include "ListingDiff.h"
 #include "StreamWriter.h"
 #include "core/Errors.h"
+#include "core/Handles.h"
 #include "inspection/FileDetails.h"
 #include "inspection/ModuleSearch.h"
 #include "inspection/RowWriter.h"
@@ -32,11 +34,15 @@ const wchar_t* const usage =
     L"                                 expired, revoked, error)\r\n"
     L"          --unsigned             only the modules not signed (embedded or by catalog), with\r\n"
     L"                                 their details\r\n"
+    L"  orrimel --diff <before.csv> [after.csv] [PID | name] [-m <text>]\r\n"
+    L"                                 what changed between a saved --csv listing and a fresh\r\n"
+    L"                                 snapshot, or a second saved listing\r\n"
     L"  orrimel -h | --help | /?       this text\r\n"
-    L"Each switch may also be written /m, /csv, /strict, /details, /unsigned.\r\n"
+    L"Each switch may also be written /m, /csv, /strict, /details, /unsigned, /diff.\r\n"
     L"Exit codes: 0 listed or found, 1 nothing matched (with --unsigned: every module signed),\r\n"
-    L"2 bad usage, 3 with --strict nothing\r\n"
-    L"matched and some processes could not be read, 4 any other failure.\r\n";
+    L"2 bad usage, 3 with --strict nothing matched and some processes could not be read,\r\n"
+    L"4 any other failure. With --diff: 0 no change, 1 changes listed, 2 bad usage or a file\r\n"
+    L"that is not a listing, 4 any other failure.\r\n";
 
 enum Exit { Found = 0, NothingMatched = 1, BadUsage = 2, Unsearched = 3, Failure = 4 };
 
@@ -205,6 +211,92 @@ Exit search(Listing& listing, StreamWriter& errors, Windows::ModuleSearch& finde
     return counts.unsearched != 0 && arguments.strict ? Unsearched : NothingMatched;
 }
 
+// The whole file, or WindowsError.
+void readWhole(const wchar_t* path, General::Array<char>& into)
+{
+    Windows::KernelHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                           OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file.valid())
+        throw Windows::WindowsError(GetLastError());
+    LARGE_INTEGER size = {};
+    if (!GetFileSizeEx(file.handle, &size))
+        throw Windows::WindowsError(GetLastError());
+    if (size.QuadPart > 0x40000000)
+        throw Windows::WindowsError(ERROR_FILE_TOO_LARGE);
+    into.dropBack(into.count);
+    into.appendRepeated(static_cast<uint32_t>(size.QuadPart), '\0');
+    for (uint32_t done = 0; done < into.count;) {
+        DWORD read = 0;
+        if (!ReadFile(file.handle, into.items + done, into.count - done, &read, nullptr))
+            throw Windows::WindowsError(GetLastError());
+        if (read == 0)
+            break;
+        done += read;
+    }
+}
+
+// A saved listing against another, or against a fresh snapshot taken as
+// the lister would list it.
+Exit diff(const ListerArguments& asked, StreamWriter& out, StreamWriter& errors, Selection& selection)
+{
+    General::SavedListing sides[2];
+    const wchar_t* files[] = {asked.before, asked.after};
+    General::Array<char> bytes;
+    General::Array<wchar_t> problem;
+    for (int side = 0; side < 2; ++side) {
+        if (files[side] == nullptr) {
+            Windows::ModuleSearch finder;
+            finder.run(&wanted, &selection);
+            ListerArguments listed;
+            listed.csv = true;
+            listed.details = sides[0].details || asked.details;
+            StreamWriter kept;
+            Listing listing(kept, finder, listed);
+            listing.csv.header(kept.pending);
+            list(listing);
+            const int size = WideCharToMultiByte(CP_UTF8, 0, kept.pending.items, static_cast<int>(kept.pending.count),
+                                                 nullptr, 0, nullptr, nullptr);
+            bytes.dropBack(bytes.count);
+            bytes.appendRepeated(static_cast<uint32_t>(size), '\0');
+            WideCharToMultiByte(CP_UTF8, 0, kept.pending.items, static_cast<int>(kept.pending.count), bytes.items, size,
+                                nullptr, nullptr);
+        } else {
+            try {
+                readWhole(files[side], bytes);
+            } catch (Windows::WindowsError& error) {
+                General::Array<wchar_t> text;
+                error.wideText(text);
+                errors.text(L"orrimel: ");
+                errors.text(files[side]);
+                errors.text(L": ");
+                errors.text(text.items, text.count - 1);
+                errors.endLine();
+                return Failure;
+            }
+        }
+        if (!sides[side].read(bytes.items, bytes.count, problem)) {
+            errors.text(files[side] != nullptr ? files[side] : L"the fresh listing");
+            errors.text(L" ");
+            errors.text(problem.items, problem.count);
+            errors.endLine();
+            return BadUsage;
+        }
+    }
+    General::DiffScope scope;
+    scope.byId = asked.byId;
+    scope.processId = asked.processId;
+    General::Array<wchar_t> text;
+    if (asked.name != nullptr)
+        scope.name = selection.askedName.items;
+    if (asked.text != nullptr) {
+        Windows::fold(asked.text, static_cast<uint32_t>(lstrlenW(asked.text)), text);
+        scope.text = text.items;
+    }
+    const uint32_t changes = General::compareListings(sides[0], sides[1], &Windows::fold, scope, asked.csv, out.pending);
+    out.added();
+    return changes != 0 ? NothingMatched : Found;
+}
+
 Exit run(int count, wchar_t** arguments, StreamWriter& out, StreamWriter& errors)
 {
     ListerArguments asked;
@@ -228,6 +320,8 @@ Exit run(int count, wchar_t** arguments, StreamWriter& out, StreamWriter& errors
     Selection selection = {&asked, {}, {}};
     if (asked.name != nullptr)
         Windows::fold(asked.name, static_cast<uint32_t>(lstrlenW(asked.name)), selection.askedName);
+    if (asked.mode == ListerArguments::Diff)
+        return diff(asked, out, errors, selection);
     Windows::ModuleSearch finder;
     finder.run(&wanted, &selection);
     Listing listing(out, finder, asked);

@@ -47,6 +47,15 @@ bool readId(const wchar_t* argument, uint32_t& id)
     return true;
 }
 
+// A file name ending in ".csv", in any case.
+bool endsWithCsv(const wchar_t* argument)
+{
+    uint32_t length = 0;
+    while (argument[length] != L'\0')
+        ++length;
+    return length > 4 && same(argument + length - 4, L".csv", true);
+}
+
 bool take(ListerArguments& into, int& i, int count, const wchar_t* const* arguments)
 {
     const wchar_t* argument = arguments[i];
@@ -77,7 +86,19 @@ bool take(ListerArguments& into, int& i, int count, const wchar_t* const* argume
         if (i + 1 >= count || arguments[i + 1][0] == L'\0')
             return bad(into, L"no text to find after", argument);
         into.text = arguments[++i];
-        into.mode = ListerArguments::Search;
+        if (into.mode != ListerArguments::Diff)
+            into.mode = ListerArguments::Search;
+        return true;
+    }
+    if (isSwitch(argument, L"--diff", L"/diff")) {
+        if (into.before != nullptr)
+            return bad(into, L"--diff is given twice", argument);
+        if (i + 1 >= count || arguments[i + 1][0] == L'\0')
+            return bad(into, L"no saved listing after", argument);
+        into.before = arguments[++i];
+        if (i + 1 < count && endsWithCsv(arguments[i + 1]))
+            into.after = arguments[++i];
+        into.mode = ListerArguments::Diff;
         return true;
     }
     if (argument[0] == L'-' || argument[0] == L'/' || argument[0] == L'\0')

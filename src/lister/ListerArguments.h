@@ -9,14 +9,16 @@ namespace General {
 
 // What the console lister was asked, read from its arguments.
 struct ListerArguments {
-    enum Mode { List, Search, Help, Bad };
+    enum Mode { List, Search, Diff, Help, Bad };
 
     Mode mode = List;
     bool csv = false;
     bool strict = false;
     bool details = false;      // version, company, description, signer, signature
     bool unsignedOnly = false; // only modules not signed (embedded or by catalog)
-    const wchar_t* text = nullptr;     // with Search: what a path must contain
+    const wchar_t* text = nullptr;     // with Search (or Diff): what a path must contain
+    const wchar_t* before = nullptr;   // with Diff: the saved listing
+    const wchar_t* after = nullptr;    // and the one it is compared with; null: a fresh snapshot
     bool byId = false;                 // the one process asked for is a PID
     uint32_t processId = 0;
     const wchar_t* name = nullptr;     // or an executable's name; null: every process
@@ -26,7 +28,10 @@ struct ListerArguments {
 
 // Switches are "-m", "--csv", "--strict", "--details", "--unsigned", "-h"
 // and "--help", or the Windows way "/m", "/csv", "/strict", "/details",
-// "/unsigned" and "/?" in any case; "--unsigned" implies "--details". An argument of digits
+// "/unsigned" and "/?" in any case; "--unsigned" implies "--details".
+// "--diff" ("/diff") takes the saved listing after it, and a second when the
+// next argument's name ends in ".csv"; with it "-m" restricts the modules
+// compared. An argument of digits
 // alone is a PID; any other that is no switch, an executable's name.
 void parseListerArguments(int count, const wchar_t* const* arguments, ListerArguments& into);
 

@@ -21,13 +21,13 @@ StreamWriter::StreamWriter(DWORD standardHandle) : handle(GetStdHandle(standardH
 void StreamWriter::text(const wchar_t* source, uint32_t length)
 {
     pending.appendRange(source, length);
-    if (pending.count >= pieceSize)
+    if (pending.count >= pieceSize && !kept)
         flush();
 }
 
 void StreamWriter::added()
 {
-    if (pending.count >= pieceSize)
+    if (pending.count >= pieceSize && !kept)
         flush();
 }
 

@@ -17,6 +17,8 @@ namespace Windows {
 class StreamWriter {
 public:
     explicit StreamWriter(DWORD standardHandle);
+    // Text kept in `pending`, never written anywhere.
+    StreamWriter() : handle(nullptr), console(false), kept(true) {}
     StreamWriter(const StreamWriter&) = delete;
     StreamWriter& operator=(const StreamWriter&) = delete;
 
@@ -32,6 +34,7 @@ public:
 private:
     HANDLE handle;
     bool console;
+    bool kept = false;
     General::Array<char> bytes;
 };
 

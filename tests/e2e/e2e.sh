@@ -539,6 +539,35 @@ lister)
         'named_module.dll|1.2.3.4||unsigned')"
     end_names_helper
     ;;
+diff)
+    # A listing saved, the helper loading a second DLL, and --diff of the
+    # saved listing against a fresh snapshot of the helper shows exactly that
+    # load, exit 1; the listing against itself, nothing and exit 0.
+    lister=$(dirname "$exe")/orrimel.exe
+    work=$tools/diff
+    rm -rf "$work" && mkdir -p "$work"
+    cp "$tools/named_module.dll" "$tools/signed_module.dll" "$work/"
+    report=$work/report.txt
+    "$WINE" "$tools/names_helper.exe" "$(windows_path "$work/named_module.dll")|$(windows_path \
+        "$work/signed_module.dll")" "$(windows_path "$report")" >/dev/null 2>&1 &
+    helper=$!
+    for _ in $(seq 1 80); do [ -s "$report" ] && break; sleep 0.25; done
+    read -r diff_pid _ <"$report" || fail "the helper wrote no report"
+    "$WINE" "$lister" --csv >"$work/before.csv" </dev/null || fail "the listing was not saved"
+    touch "$report.go"
+    for _ in $(seq 1 80); do [ -e "$report.done" ] && break; sleep 0.25; done
+    [ -e "$report.done" ] || fail "the helper did not load its second DLL"
+    "$WINE" "$lister" --diff "$(windows_path "$work/before.csv")" "$diff_pid" >"$work/diff.out" 2>"$work/diff.err" </dev/null
+    expect_eq "exit of --diff after a load" "$?" 1
+    expect_eq "what changed" "$(tr -d '\r' <"$work/diff.out")" \
+        "  names_helper.exe (PID $diff_pid)  + $(windows_path "$work/signed_module.dll")"
+    [ ! -s "$work/diff.err" ] || fail "standard error of --diff: $(cat "$work/diff.err")"
+    "$WINE" "$lister" --diff "$(windows_path "$work/before.csv")" "$(windows_path "$work/before.csv")" \
+        >"$work/same.out" </dev/null
+    expect_eq "exit of a listing against itself" "$?" 0
+    [ ! -s "$work/same.out" ] || fail "a listing against itself printed: $(head -3 "$work/same.out")"
+    end_names_helper
+    ;;
 tooltips)
     # The pointer resting on the helper's row shows its PID and image path;
     # on its DLL's row, the DLL's path, version, company and the base

@@ -15,6 +15,7 @@
 #include "inspection/RowWriter.h"
 #include "inspection/SignatureAnswer.h"
 #include "lister/ListerArguments.h"
+#include "lister/ListingDiff.h"
 
 using General::CharacterAction;
 using General::fileNameOffset;
@@ -369,4 +370,62 @@ TEST(RowTipTest, LinesFromWhatWasReadAndSayWhatWasNot)
     EXPECT_NE(General::reasonTip(L"Access Denied"), nullptr);
     EXPECT_NE(General::reasonTip(L"Process Unavailable"), nullptr);
     EXPECT_EQ(General::reasonTip(L"Access"), nullptr);
+}
+
+namespace {
+void upper(const wchar_t* text, uint32_t length, General::Array<wchar_t>& into)
+{
+    into.dropBack(into.count);
+    for (uint32_t i = 0; i < length; ++i)
+        into.appendRepeated(1, text[i] >= L'a' && text[i] <= L'z' ? wchar_t(text[i] - 32) : text[i]);
+    into.appendRepeated(1, L'\0');
+}
+} // namespace
+
+// Two listings compared: started, ended, loaded, unloaded, a version changed,
+// a reused PID under another name, a process unreadable on one side, paths
+// equal but for case, a quoted field, a byte-order mark and LF lines, the
+// scope, and a file that is not a listing.
+TEST(ListingDiffTest, ChangesBetweenTwoListings)
+{
+    const std::string before = "Process,PID,Path,Status\r\na.exe,1,C:\\A\\a.exe,\r\na.exe,1,C:\\W\\k.dll,\r\n"
+                                "b.exe,2,C:\\B\\b.exe,\r\nc.exe,3,,Access Denied\r\nd.exe,4,C:\\D\\d.exe,\r\n";
+    const std::string after = "\xEF\xBB\xBFProcess,PID,Path,Status\na.exe,1,C:\\a\\A.EXE,\na.exe,1,\"C:\\W\\n,\xC3\xA9.dll\",\n"
+                              "c.exe,3,C:\\C\\c.exe,\nx.exe,2,C:\\X\\x.exe,\nd.exe,4,C:\\D\\d.exe,\n";
+    const std::string detailed = "Process,PID,Path,Status,Version,Company,Description,Signer,Signature\r\n"
+                                 "a.exe,1,C:\\W\\k.dll,,1.2.3.4,M,D,S,signed\r\n";
+    std::string newer = detailed;
+    newer.replace(newer.find("1.2.3.4"), 7, "1.2.3.5");
+    General::DiffScope scoped;
+    scoped.name = L"A";
+    scoped.text = L"K.DLL";
+    const struct {
+        std::string was, is;
+        General::DiffScope scope;
+        bool csv;
+        uint32_t changes;
+        std::wstring expected;
+    } cases[] = {
+        {before, after, {}, false, 5,
+         L"  a.exe (PID 1)  + C:\\W\\n,\u00E9.dll\r\n  a.exe (PID 1)  - C:\\W\\k.dll\r\n"
+         L"? c.exe (PID 3)  could not be read before: Access Denied\r\n+ x.exe (PID 2)\r\n- b.exe (PID 2)\r\n"},
+        {before, after, scoped, false, 1, L"  a.exe (PID 1)  - C:\\W\\k.dll\r\n"},
+        {before, before, {}, false, 0, L""},
+        {detailed, newer, {}, true, 1,
+         L"Change,Process,PID,Path,Before,After\r\nchanged,a.exe,1,C:\\W\\k.dll,1.2.3.4,1.2.3.5\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        General::SavedListing was, is;
+        General::Array<wchar_t> problem, text;
+        ASSERT_TRUE(was.read(c.was.data(), uint32_t(c.was.size()), problem));
+        ASSERT_TRUE(is.read(c.is.data(), uint32_t(c.is.size()), problem));
+        EXPECT_EQ(General::compareListings(was, is, &upper, c.scope, c.csv, text), c.changes);
+        EXPECT_EQ(std::wstring(text.items, text.count), c.expected);
+    }
+    const std::string broken = before + "e.exe,5,C:\\E\\e.exe,,extra\r\n";
+    General::SavedListing listing;
+    General::Array<wchar_t> problem;
+    EXPECT_FALSE(listing.read(broken.data(), uint32_t(broken.size()), problem));
+    EXPECT_EQ(std::wstring(problem.items, problem.count), L"line 7: 5 fields, expected 4");
 }

@@ -1,0 +1,457 @@
+// Two saved listings read and compared, one pass over each and a sorted
+// index, never a row against every row.
+#include "ListingDiff.h"
+
+#include <algorithm>
+#include <cwchar>
+
+#include "ListerArguments.h"
+#include "inspection/ModuleIndex.h"
+#include "inspection/RowWriter.h"
+
+namespace General {
+
+namespace {
+
+const wchar_t* const columns[] = {L"Process", L"PID",         L"Path",   L"Status",   L"Version",
+                                  L"Company", L"Description", L"Signer", L"Signature"};
+
+void appendText(Array<wchar_t>& into, const wchar_t* text)
+{
+    while (*text != L'\0')
+        into.appendRepeated(1, *text++);
+}
+
+void appendNumber(Array<wchar_t>& into, uint32_t value)
+{
+    wchar_t digits[16];
+    uint32_t at = 16;
+    do {
+        digits[--at] = static_cast<wchar_t>(L'0' + value % 10);
+        value /= 10;
+    } while (value != 0);
+    into.appendRange(digits + at, 16 - at);
+}
+
+// UTF-8 to UTF-16, a byte-order mark left out; what is not UTF-8 becomes
+// U+FFFD.
+void decode(const char* bytes, uint32_t size, Array<wchar_t>& into)
+{
+    const auto* b = reinterpret_cast<const unsigned char*>(bytes);
+    uint32_t i = size >= 3 && b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF ? 3 : 0;
+    into.reallocate(size + 1);
+    while (i < size) {
+        const unsigned char lead = b[i];
+        const uint32_t extra = lead < 0x80 ? 0 : lead >= 0xF0 && lead < 0xF5 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC2 ? 1 : 9;
+        uint32_t code = extra == 0 ? lead : extra == 1 ? lead & 0x1F : extra == 2 ? lead & 0x0F : lead & 0x07;
+        bool good = extra <= 3;
+        for (uint32_t k = 1; good && k <= extra; ++k) {
+            good = i + k < size && (b[i + k] & 0xC0) == 0x80;
+            code = (code << 6) | (good ? b[i + k] & 0x3F : 0);
+        }
+        if (!good || (extra == 2 && code < 0x800) || (extra == 3 && (code < 0x10000 || code > 0x10FFFF)) ||
+            (code >= 0xD800 && code <= 0xDFFF)) {
+            into.appendRepeated(1, wchar_t(0xFFFD));
+            ++i;
+            continue;
+        }
+        if (code >= 0x10000) {
+            into.appendRepeated(1, static_cast<wchar_t>(0xD800 + ((code - 0x10000) >> 10)));
+            into.appendRepeated(1, static_cast<wchar_t>(0xDC00 + ((code - 0x10000) & 0x3FF)));
+        } else {
+            into.appendRepeated(1, static_cast<wchar_t>(code));
+        }
+        i += extra + 1;
+    }
+}
+
+bool same(const wchar_t* a, const wchar_t* b) { return std::wcscmp(a, b) == 0; }
+
+} // namespace
+
+bool SavedListing::read(const char* bytes, uint32_t size, Array<wchar_t>& problem)
+{
+    processes.dropBack(processes.count);
+    modules.dropBack(modules.count);
+    text.dropBack(text.count);
+    problem.dropBack(problem.count);
+    Array<wchar_t> units;
+    decode(bytes, size, units);
+    Array<uint32_t> fields; // where each field of the record starts in text
+    uint32_t line = 1, expected = 0, next = 0;
+    const auto fail = [&](uint32_t where, const wchar_t* what) {
+        appendText(problem, L"line ");
+        appendNumber(problem, where);
+        appendText(problem, L": ");
+        appendText(problem, what);
+        return false;
+    };
+    while (next < units.count) {
+        const uint32_t recordLine = line;
+        fields.dropBack(fields.count);
+        // One record: its fields, each ended by a NUL in text.
+        for (bool more = true; more;) {
+            fields.appendRepeated(1, text.count);
+            bool quoted = next < units.count && units[next] == L'"';
+            next += quoted ? 1 : 0;
+            for (;;) {
+                if (next >= units.count) {
+                    more = false;
+                    break;
+                }
+                const wchar_t c = units[next++];
+                if (quoted) {
+                    if (c == L'"' && next < units.count && units[next] == L'"') {
+                        text.appendRepeated(1, L'"');
+                        ++next;
+                    } else if (c == L'"') {
+                        quoted = false;
+                    } else {
+                        line += c == L'\n' ? 1 : 0;
+                        text.appendRepeated(1, c);
+                    }
+                } else if (c == L',') {
+                    break;
+                } else if (c == L'\n' || (c == L'\r' && next < units.count && units[next] == L'\n')) {
+                    next += c == L'\r' ? 1 : 0;
+                    ++line;
+                    more = false;
+                    break;
+                } else {
+                    text.appendRepeated(1, c);
+                }
+            }
+            text.appendRepeated(1, L'\0');
+        }
+        const uint32_t count = fields.count;
+        if (recordLine == 1) {
+            details = count == 9;
+            bool header = count == 4 || count == 9;
+            for (uint32_t i = 0; header && i < count; ++i)
+                header = same(at(fields[i]), columns[i]);
+            if (!header)
+                return fail(1, L"not the lister's CSV header, expected Process,PID,Path,Status");
+            expected = count;
+            text.dropBack(text.count);
+            continue;
+        }
+        if (count != expected) {
+            Array<wchar_t> what;
+            appendNumber(what, count);
+            appendText(what, count == 1 ? L" field, expected " : L" fields, expected ");
+            appendNumber(what, expected);
+            what.appendRepeated(1, L'\0');
+            return fail(recordLine, what.items);
+        }
+        const wchar_t* id = at(fields[1]);
+        uint64_t processId = 0;
+        bool number = *id != L'\0';
+        for (const wchar_t* c = id; number && *c != L'\0'; ++c) {
+            number = *c >= L'0' && *c <= L'9';
+            processId = processId * 10 + static_cast<uint64_t>(*c - L'0');
+            number = number && processId <= UINT32_MAX;
+        }
+        if (!number)
+            return fail(recordLine, L"a PID that is not a number");
+        const bool sameProcess = processes.count != 0 && processes[processes.count - 1].processId == processId &&
+                                 same(at(processes[processes.count - 1].name), at(fields[0]));
+        if (!sameProcess)
+            processes.appendRepeated(1, Process{static_cast<uint32_t>(processId), fields[0], none, modules.count, 0});
+        Process& process = processes[processes.count - 1];
+        const uint32_t pathLength = fields[3] - fields[2] - 1;
+        if (pathLength != 0) {
+            modules.appendRepeated(1, Module{fields[2], pathLength, details ? fields[4] : none,
+                                             details ? fields[7] : none});
+            ++process.moduleCount;
+        } else if (*at(fields[3]) != L'\0') {
+            process.reason = fields[3];
+        }
+    }
+    if (expected == 0)
+        return fail(1, L"empty, expected the header Process,PID,Path,Status");
+    return true;
+}
+
+namespace {
+
+// One side as the comparison sees it: names and paths folded, what the
+// scope leaves, and each process's modules sorted by folded path.
+struct Side {
+    Side(const SavedListing& listing, Fold fold, const DiffScope& scope) : saved(listing)
+    {
+        fold(listing.text.items, listing.text.count, folded);
+        for (uint32_t p = 0; p < listing.processes.count; ++p) {
+            const SavedListing::Process& process = listing.processes[p];
+            const wchar_t* name = folded.items + process.name;
+            if (scope.byId ? process.processId != scope.processId
+                           : scope.name != nullptr &&
+                                 !sameExecutable(name, uint32_t(std::wcslen(name)), scope.name,
+                                                 uint32_t(std::wcslen(scope.name))))
+                continue;
+            const uint32_t first = kept.count;
+            for (uint32_t m = process.firstModule; m < process.firstModule + process.moduleCount; ++m) {
+                if (scope.text == nullptr || containsOrdinal(path(m), listing.modules[m].length, scope.text,
+                                                             uint32_t(std::wcslen(scope.text))))
+                    kept.appendRepeated(1, m);
+            }
+            // A search names a process that started or ended only when it
+            // holds what is looked for, or could not be read.
+            const bool relevant =
+                scope.text == nullptr || kept.count != first || process.reason != SavedListing::none;
+            shown.appendRepeated(1, Shown{p, first, kept.count - first, relevant});
+            std::sort(kept.items + first, kept.items + kept.count, [this](uint32_t a, uint32_t b) {
+                return less(a, b);
+            });
+        }
+        order.appendRepeated(shown.count, 0u);
+        for (uint32_t i = 0; i < shown.count; ++i)
+            order[i] = i;
+        std::sort(order.items, order.items + order.count, [this](uint32_t a, uint32_t b) { return before(a, b); });
+    }
+
+    struct Shown {
+        uint32_t process;
+        uint32_t first; // in kept
+        uint32_t count;
+        bool relevant;
+    };
+
+    const wchar_t* path(uint32_t module) const { return folded.items + saved.modules[module].path; }
+    int comparePaths(uint32_t a, const Side& other, uint32_t b) const
+    {
+        const uint32_t la = saved.modules[a].length, lb = other.saved.modules[b].length;
+        const int order = std::wmemcmp(path(a), other.path(b), la < lb ? la : lb);
+        return order != 0 ? order : la < lb ? -1 : la > lb ? 1 : 0;
+    }
+    bool less(uint32_t a, uint32_t b) const { return comparePaths(a, *this, b) < 0; }
+    const SavedListing::Process& process(uint32_t s) const { return saved.processes[shown[s].process]; }
+    int compareProcesses(uint32_t a, const Side& other, uint32_t b) const
+    {
+        const SavedListing::Process& x = process(a);
+        const SavedListing::Process& y = other.process(b);
+        if (x.processId != y.processId)
+            return x.processId < y.processId ? -1 : 1;
+        return std::wcscmp(folded.items + x.name, other.folded.items + y.name);
+    }
+    bool before(uint32_t a, uint32_t b) const { return compareProcesses(a, *this, b) < 0; }
+    // The shown process of the other side with the same PID and name, or none.
+    uint32_t find(const Side& other, uint32_t s) const
+    {
+        uint32_t low = 0, high = order.count;
+        while (low < high) {
+            const uint32_t middle = (low + high) / 2;
+            const int sign = compareProcesses(order[middle], other, s);
+            if (sign == 0)
+                return order[middle];
+            if (sign < 0)
+                low = middle + 1;
+            else
+                high = middle;
+        }
+        return SavedListing::none;
+    }
+
+    const SavedListing& saved;
+    Array<wchar_t> folded;
+    Array<Shown> shown;
+    Array<uint32_t> kept;  // module indices, each process's sorted
+    Array<uint32_t> order; // shown processes sorted by PID and name
+};
+
+class Report {
+public:
+    Report(bool asCsv, Array<wchar_t>& output) : csv(asCsv), into(output) {}
+
+    void process(wchar_t mark, const SavedListing& side, const SavedListing::Process& p, const wchar_t* change)
+    {
+        if (csv) {
+            begin(change, side, p);
+            into.appendRange(L",,,\r\n", 5);
+        } else {
+            into.appendRepeated(1, mark);
+            into.appendRepeated(1, L' ');
+            appendProcessLabel(into, side.at(p.name), p.processId);
+            into.appendRange(L"\r\n", 2);
+        }
+        ++changes;
+    }
+
+    void unreadable(const SavedListing& side, const SavedListing::Process& p, bool after)
+    {
+        const wchar_t* reason = side.at(p.reason);
+        if (csv) {
+            begin(L"unreadable", side, p);
+            into.appendRange(after ? L",," : L",", after ? 2 : 1);
+            appendCsvField(into, reason, uint32_t(std::wcslen(reason)));
+            into.appendRange(after ? L"\r\n" : L",\r\n", after ? 2 : 3);
+        } else {
+            into.appendRange(L"? ", 2);
+            appendProcessLabel(into, side.at(p.name), p.processId);
+            appendText(into, after ? L"  could not be read after: " : L"  could not be read before: ");
+            appendText(into, reason);
+            into.appendRange(L"\r\n", 2);
+        }
+        ++changes;
+    }
+
+    void module(wchar_t mark, const SavedListing& side, const SavedListing::Process& p, uint32_t m,
+                const wchar_t* change, const wchar_t* was = nullptr, const wchar_t* is = nullptr)
+    {
+        const SavedListing::Module& module = side.modules[m];
+        if (csv) {
+            begin(change, side, p);
+            into.appendRepeated(1, L',');
+            appendCsvField(into, side.at(module.path), module.length);
+            into.appendRepeated(1, L',');
+            if (was != nullptr)
+                appendCsvField(into, was, uint32_t(std::wcslen(was)));
+            into.appendRepeated(1, L',');
+            if (is != nullptr)
+                appendCsvField(into, is, uint32_t(std::wcslen(is)));
+        } else {
+            into.appendRange(L"  ", 2);
+            appendProcessLabel(into, side.at(p.name), p.processId);
+            into.appendRange(L"  ", 2);
+            into.appendRepeated(1, mark);
+            into.appendRepeated(1, L' ');
+            into.appendRange(side.at(module.path), module.length);
+            if (was != nullptr) {
+                into.appendRange(L"  ", 2);
+                appendText(into, was);
+                appendText(into, L" -> ");
+                appendText(into, is);
+            }
+        }
+        into.appendRange(L"\r\n", 2);
+        ++changes;
+    }
+
+    uint32_t changes = 0;
+
+private:
+    void begin(const wchar_t* change, const SavedListing& side, const SavedListing::Process& p)
+    {
+        appendText(into, change);
+        into.appendRepeated(1, L',');
+        const wchar_t* name = side.at(p.name);
+        appendCsvField(into, name, uint32_t(std::wcslen(name)));
+        into.appendRepeated(1, L',');
+        appendNumber(into, p.processId);
+    }
+
+    bool csv;
+    Array<wchar_t>& into;
+};
+
+// "version", "signer" or "version, signer": what of the two differs.
+void describe(const SavedListing& side, const SavedListing::Module& m, bool version, bool signer,
+              Array<wchar_t>& into)
+{
+    into.dropBack(into.count);
+    const wchar_t* v = side.at(m.version);
+    const wchar_t* s = side.at(m.signer);
+    if (version)
+        appendText(into, *v != L'\0' ? v : L"(none)");
+    if (version && signer)
+        appendText(into, L", ");
+    if (signer)
+        appendText(into, *s != L'\0' ? s : L"(none)");
+    into.appendRepeated(1, L'\0');
+}
+
+} // namespace
+
+uint32_t compareListings(const SavedListing& before, const SavedListing& after, Fold fold, const DiffScope& scope,
+                         bool csv, Array<wchar_t>& into)
+{
+    const Side was(before, fold, scope);
+    const Side is(after, fold, scope);
+    Report report(csv, into);
+    if (csv)
+        appendText(into, L"Change,Process,PID,Path,Before,After\r\n");
+    const bool details = before.details && after.details;
+    Array<uint32_t> matched; // each module's on the other side, or none
+    Array<bool> inAfter, inBefore, seen;
+    Array<wchar_t> then, now;
+    for (uint32_t s = 0; s < is.shown.count; ++s) {
+        const SavedListing::Process& p = is.process(s);
+        const uint32_t o = was.find(is, s);
+        if (o == SavedListing::none) {
+            if (is.shown[s].relevant)
+                report.process(L'+', after, p, L"started");
+            continue;
+        }
+        const SavedListing::Process& q = was.process(o);
+        const bool unreadableBefore = q.reason != SavedListing::none && q.moduleCount == 0;
+        const bool unreadableAfter = p.reason != SavedListing::none && p.moduleCount == 0;
+        // What could not be seen on one side is named, never compared.
+        if (unreadableBefore != unreadableAfter) {
+            if (unreadableBefore)
+                report.unreadable(before, q, false);
+            else
+                report.unreadable(after, p, true);
+            continue;
+        }
+        if (unreadableBefore)
+            continue;
+        // The two sorted module lists walked together.
+        const Side::Shown& mine = is.shown[s];
+        const Side::Shown& theirs = was.shown[o];
+        matched.dropBack(matched.count);
+        matched.appendRepeated(p.moduleCount, SavedListing::none);
+        inAfter.dropBack(inAfter.count);
+        inAfter.appendRepeated(p.moduleCount, false);
+        inBefore.dropBack(inBefore.count);
+        inBefore.appendRepeated(q.moduleCount, false);
+        seen.dropBack(seen.count);
+        seen.appendRepeated(q.moduleCount, false);
+        for (uint32_t k = 0; k < mine.count; ++k)
+            inAfter[is.kept[mine.first + k] - p.firstModule] = true;
+        for (uint32_t k = 0; k < theirs.count; ++k)
+            inBefore[was.kept[theirs.first + k] - q.firstModule] = true;
+        for (uint32_t i = 0, k = 0; i < mine.count && k < theirs.count;) {
+            const uint32_t a = is.kept[mine.first + i], b = was.kept[theirs.first + k];
+            const int sign = is.comparePaths(a, was, b);
+            if (sign == 0) {
+                matched[a - p.firstModule] = b;
+                seen[b - q.firstModule] = true;
+            }
+            i += sign <= 0 ? 1 : 0;
+            k += sign >= 0 ? 1 : 0;
+        }
+        // Loaded and changed in the after side's load order, then unloaded
+        // in the before side's.
+        for (uint32_t k = 0; k < p.moduleCount; ++k) {
+            if (!inAfter[k])
+                continue;
+            const uint32_t a = p.firstModule + k;
+            const uint32_t b = matched[k];
+            if (b == SavedListing::none) {
+                report.module(L'+', after, p, a, L"loaded");
+                continue;
+            }
+            if (!details)
+                continue;
+            const SavedListing::Module& x = before.modules[b];
+            const SavedListing::Module& y = after.modules[a];
+            const bool version = !same(before.at(x.version), after.at(y.version));
+            const bool signer = !same(before.at(x.signer), after.at(y.signer));
+            if (version || signer) {
+                describe(before, x, version, signer, then);
+                describe(after, y, version, signer, now);
+                report.module(L'~', after, p, a, L"changed", then.items, now.items);
+            }
+        }
+        for (uint32_t k = 0; k < q.moduleCount; ++k) {
+            if (inBefore[k] && !seen[k])
+                report.module(L'-', before, q, q.firstModule + k, L"unloaded");
+        }
+    }
+    for (uint32_t s = 0; s < was.shown.count; ++s) {
+        if (was.shown[s].relevant && is.find(was, s) == SavedListing::none)
+            report.process(L'-', before, was.process(s), L"ended");
+    }
+    return report.changes;
+}
+
+} // namespace General

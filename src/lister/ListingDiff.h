@@ -1,0 +1,68 @@
+#pragma once
+
+// Two saved listings (the lister's own CSV) compared: which processes
+// started and ended, which modules each loaded and unloaded, and, with the
+// details on both sides, which changed version or signer at the same path.
+#include <cstdint>
+
+#include "core/Array.h"
+
+namespace General {
+
+// A listing read from the lister's CSV: UTF-8 with or without a byte-order
+// mark, CRLF or LF, header "Process,PID,Path,Status", the detail columns
+// optional after it.
+class SavedListing {
+public:
+    static constexpr uint32_t none = UINT32_MAX;
+    struct Process {
+        uint32_t processId;
+        uint32_t name;   // offsets into text
+        uint32_t reason; // why it could not be read, or none
+        uint32_t firstModule;
+        uint32_t moduleCount;
+    };
+    struct Module {
+        uint32_t path;
+        uint32_t length;
+        uint32_t version; // with the details, else none
+        uint32_t signer;
+    };
+
+    // False when the bytes are not such a listing: `problem` then says
+    // where and what was expected ("line 3: 5 fields, expected 4").
+    bool read(const char* bytes, uint32_t size, Array<wchar_t>& problem);
+
+    const wchar_t* at(uint32_t offset) const { return text.items + offset; }
+
+    bool details = false;
+    Array<Process> processes;
+    Array<Module> modules;
+    Array<wchar_t> text; // every field kept, each ended by a NUL
+};
+
+// Folds a name or path as file names compare; NUL-terminated, length kept.
+using Fold = void (*)(const wchar_t* text, uint32_t length, Array<wchar_t>& into);
+
+// What both sides are restricted to, as a listing is: one PID, or one
+// executable name (folded, ".exe" optional), and modules whose path holds
+// a text (folded). Null and false: everything.
+struct DiffScope {
+    bool byId = false;
+    uint32_t processId = 0;
+    const wchar_t* name = nullptr;
+    const wchar_t* text = nullptr;
+};
+
+// Appends one line a change, grouped by process in the after side's order
+// (then what ended, in the before side's): text as "+ name (PID n)",
+// "- name (PID n)", "  name (PID n)  + path", "  name (PID n)  - path",
+// "  name (PID n)  ~ path  before -> after", "? name (PID n)  could not be
+// read before|after: reason"; or CSV under Change,Process,PID,Path,Before,
+// After. A process is the same on both sides when its PID and name are. A
+// process unreadable on one side is named, never said to have lost or
+// gained modules. Returns how many changes.
+uint32_t compareListings(const SavedListing& before, const SavedListing& after, Fold fold, const DiffScope& scope,
+                         bool csv, Array<wchar_t>& into);
+
+} // namespace General
