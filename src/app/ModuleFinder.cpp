@@ -16,14 +16,14 @@ namespace {
 enum ChildId { TextBoxId = 2001, ResultsId = 2002, StatusId = 2003 };
 
 // Measures at 96 DPI.
-const SIZE windowSize = {640, 420};
+const SIZE windowSize = {780, 420};
 const SIZE smallest = {340, 220};
 const int margin = 8;
 const int textHeight = 22;
 const int statusHeight = 16;
 const int gap = 6;
 const int fontHeight = 11;
-const int columnWidths[] = {140, 64, 400, 100, 180};
+const int columnWidths[] = {140, 64, 316, 80, 140};
 const General::Column columns[] = {General::Column::Process, General::Column::PID, General::Column::Path,
                                    General::Column::Version, General::Column::Signer};
 const int columnCount = 5;

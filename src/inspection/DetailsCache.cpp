@@ -175,7 +175,9 @@ void DetailsCache::run()
                 entry->known = true;
             }
             entry->queued = false;
-            post = !told;
+            // Told once until the window asks again, and always when the
+            // last queued answer is in, so that its progress ends complete.
+            post = !told || queue.count == 0;
             told = true;
         }
         if (post && window != nullptr)
