@@ -97,17 +97,6 @@ bool ModuleFinderContents::details(uint32_t item, FileDetails& into)
            cache->find(finder.index.path(row.module), finder.index.modules[row.module].length, into);
 }
 
-// The details' columns of a row, from what was read of its file.
-static void fillDetails(General::ResultRow& row, const FileDetails& file)
-{
-    const auto text = [](const General::Array<wchar_t>& held) { return held.count != 0 ? held.items : nullptr; };
-    row.version = text(file.version.fileVersion);
-    row.company = text(file.version.company);
-    row.description = text(file.version.description);
-    row.signer = text(file.verdict.signer);
-    row.signature = General::signatureWord(file.verdict.signature);
-}
-
 void ModuleFinderContents::showStatus(const wchar_t* line) { SetWindowTextW(status, line); }
 
 void ModuleFinderContents::showError(uint32_t code)

@@ -39,6 +39,16 @@ DWORD WINAPI worker(LPVOID parameter)
 
 } // namespace
 
+void fillDetails(General::ResultRow& row, const FileDetails& file)
+{
+    const auto text = [](const General::Array<wchar_t>& held) { return held.count != 0 ? held.items : nullptr; };
+    row.version = text(file.version.fileVersion);
+    row.company = text(file.version.company);
+    row.description = text(file.version.description);
+    row.signer = text(file.verdict.signer);
+    row.signature = General::signatureWord(file.verdict.signature);
+}
+
 void readFileDetails(const wchar_t* const* paths, uint32_t count, General::OwnerArray<FileDetails>& into)
 {
     into.dropBack(into.count);

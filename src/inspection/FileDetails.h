@@ -7,6 +7,7 @@
 #include "SignatureCheck.h"
 #include "VersionResource.h"
 #include "core/Array.h"
+#include "RowWriter.h"
 #include "core/OwnerPtr.h"
 
 namespace Windows {
@@ -15,6 +16,10 @@ struct FileDetails {
     FileVersion version;
     Verdict verdict;
 };
+
+// A result row's detail columns, from what was read of its file; the row
+// points into `file`.
+void fillDetails(General::ResultRow& row, const FileDetails& file);
 
 // Replaces `into` by the details of each path, in the same order. A thread
 // the system refuses leaves its share to the others, or to the caller's.

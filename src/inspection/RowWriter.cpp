@@ -13,7 +13,6 @@ uint32_t lengthOf(const wchar_t* text)
     return length;
 }
 
-void appendText(Array<wchar_t>& into, const wchar_t* text) { into.appendRange(text, lengthOf(text)); }
 
 // Writes the digits and a NUL; returns how many digits.
 uint32_t formatNumber(uint32_t value, wchar_t (&into)[16])
@@ -31,11 +30,6 @@ uint32_t formatNumber(uint32_t value, wchar_t (&into)[16])
     return length;
 }
 
-void appendNumber(Array<wchar_t>& into, uint32_t value)
-{
-    wchar_t digits[16];
-    into.appendRange(digits, formatNumber(value, digits));
-}
 
 } // namespace
 
@@ -177,6 +171,14 @@ void RowWriter::details(Array<wchar_t>& into, const ResultRow& row) const
             into.appendRange(text, length);
         }
     }
+}
+
+void appendText(Array<wchar_t>& into, const wchar_t* text) { into.appendRange(text, lengthOf(text)); }
+
+void appendNumber(Array<wchar_t>& into, uint32_t value)
+{
+    wchar_t digits[16];
+    into.appendRange(digits, formatNumber(value, digits));
 }
 
 void appendProcessLabel(Array<wchar_t>& into, const wchar_t* name, uint32_t processId)

@@ -81,6 +81,9 @@ private:
 // window's copies have them; with the details, all nine.
 extern const Column resultColumns[9];
 
+// A NUL-terminated text (null: nothing), and a number in decimal.
+void appendText(Array<wchar_t>& into, const wchar_t* text);
+void appendNumber(Array<wchar_t>& into, uint32_t value);
 // "name (PID n)".
 void appendProcessLabel(Array<wchar_t>& into, const wchar_t* name, uint32_t processId);
 // "1 module", "2 processes": the count, a space and the noun for it.

@@ -6,17 +6,14 @@
 
 #include "Lister.h"
 #include "ListerArguments.h"
+#include "ListerOutput.h"
 #include "ListingDiff.h"
 #include "StreamWriter.h"
 #include "core/Errors.h"
 #include "core/Handles.h"
-#include "inspection/FileDetails.h"
 #include "inspection/ModuleSearch.h"
-#include "inspection/RowWriter.h"
 
-using General::ListerArguments;
-using General::ModuleIndex;
-using Windows::StreamWriter;
+using namespace Lister;
 
 namespace {
 
@@ -44,7 +41,6 @@ const wchar_t* const usage =
     L"4 any other failure. With --diff: 0 no change, 1 changes listed, 2 bad usage or a file\r\n"
     L"that is not a listing, 4 any other failure.\r\n";
 
-enum Exit { Found = 0, NothingMatched = 1, BadUsage = 2, Unsearched = 3, Failure = 4 };
 
 struct Selection {
     const ListerArguments* arguments;
@@ -63,152 +59,6 @@ bool wanted(uint32_t processId, const wchar_t* name, uint32_t length, void* cont
     Windows::fold(name, length, selection.name);
     return General::sameExecutable(selection.name.items, length, selection.askedName.items,
                                    selection.askedName.count - 1);
-}
-
-// What one run writes: its rows, with each module file's details when asked.
-struct Listing {
-    Listing(StreamWriter& output, Windows::ModuleSearch& search, const ListerArguments& asked)
-        : out(output),
-          index(search.index),
-          arguments(asked),
-          csv(General::RowFormat::Csv, General::resultColumns, asked.details ? 9 : 4),
-          text(General::RowFormat::Text, General::resultColumns, asked.details ? 9 : 4)
-    {
-        if (!asked.details)
-            return;
-        General::distinctFiles(index, search.foldedPaths(), fileOf, firstModule);
-        General::Array<const wchar_t*> paths;
-        for (uint32_t f = 0; f < firstModule.count; ++f)
-            paths.appendRepeated(1, index.path(firstModule[f]));
-        Windows::readFileDetails(paths.items, paths.count, files);
-    }
-
-    General::ResultRow row(uint32_t process, uint32_t module) const
-    {
-        General::ResultRow result = General::indexRow(index, {process, module});
-        if (module == ModuleIndex::none || files.count == 0)
-            return result;
-        const Windows::FileDetails& file = *files[fileOf[module]];
-        const auto text = [](const General::Array<wchar_t>& held) { return held.count != 0 ? held.items : nullptr; };
-        result.version = text(file.version.fileVersion);
-        result.company = text(file.version.company);
-        result.description = text(file.version.description);
-        result.signer = text(file.verdict.signer);
-        result.signature = General::signatureWord(file.verdict.signature);
-        return result;
-    }
-
-    // With --unsigned, only modules that are not signed are written.
-    bool shown(uint32_t module) const
-    {
-        if (!arguments.unsignedOnly)
-            return true;
-        return module != ModuleIndex::none && !General::trusted(files[fileOf[module]]->verdict.signature);
-    }
-
-    // Returns whether it was written.
-    bool write(const General::RowWriter& writer, uint32_t process, uint32_t module)
-    {
-        if (!shown(module))
-            return false;
-        writer.row(out.pending, row(process, module));
-        out.added();
-        return true;
-    }
-
-    StreamWriter& out;
-    const ModuleIndex& index;
-    const ListerArguments& arguments;
-    const General::RowWriter csv;
-    const General::RowWriter text;
-    General::Array<uint32_t> fileOf;
-    General::Array<uint32_t> firstModule;
-    General::OwnerArray<Windows::FileDetails> files;
-};
-
-// Every process asked for, with its modules or why it could not be read;
-// with --unsigned, the modules that are not signed.
-Exit list(Listing& listing)
-{
-    const ModuleIndex& index = listing.index;
-    StreamWriter& out = listing.out;
-    bool any = false;
-    for (uint32_t p = 0; p < index.processes.count; ++p) {
-        const ModuleIndex::Process& process = index.processes[p];
-        const uint32_t end = process.firstModule + process.moduleCount;
-        const bool every = !listing.arguments.unsignedOnly;
-        any = any || every;
-        if (listing.arguments.csv) {
-            for (uint32_t m = process.firstModule; m < end; ++m)
-                any = listing.write(listing.csv, p, m) || any;
-            if (process.reason != ModuleIndex::none)
-                any = listing.write(listing.csv, p, ModuleIndex::none) || any;
-            continue;
-        }
-        bool labelled = false;
-        for (uint32_t m = process.firstModule; m <= end; ++m) {
-            const bool reason = m == end;
-            if (reason ? process.reason == ModuleIndex::none || !every : !listing.shown(m))
-                continue;
-            if (!labelled) {
-                General::appendProcessLabel(out.pending, index.at(process.name), process.processId);
-                out.endLine();
-                labelled = true;
-            }
-            out.text(L"    ");
-            if (reason) {
-                out.text(index.at(process.reason));
-            } else {
-                out.text(index.path(m), index.modules[m].length);
-                listing.text.details(out.pending, listing.row(p, m));
-            }
-            out.endLine();
-        }
-        any = any || labelled;
-        if (!labelled && every) {
-            General::appendProcessLabel(out.pending, index.at(process.name), process.processId);
-            out.endLine();
-        }
-    }
-    return any ? Found : NothingMatched;
-}
-
-// The matches, then (CSV) the processes that could not be searched; with
-// nothing found, those are named on standard error.
-Exit search(Listing& listing, StreamWriter& errors, Windows::ModuleSearch& finder)
-{
-    const ListerArguments& arguments = listing.arguments;
-    General::Array<ModuleIndex::Row> rows;
-    const ModuleIndex::Counts counts =
-        finder.filter(arguments.text, static_cast<uint32_t>(lstrlenW(arguments.text)), rows);
-    const ModuleIndex& index = finder.index;
-    bool any = false;
-    for (uint32_t i = 0; i < rows.count; ++i) {
-        // The text names only what was found; the CSV also what was not searched.
-        const bool module = rows[i].module != ModuleIndex::none;
-        if (arguments.csv || module) {
-            const bool written = listing.write(arguments.csv ? listing.csv : listing.text, rows[i].process,
-                                               rows[i].module);
-            any = any || (written && module);
-        }
-    }
-    if (any)
-        return Found;
-    if (counts.modules != 0)
-        return NothingMatched; // found, but every one signed
-    if (counts.unsearched != 0) {
-        General::appendUnsearched(errors.pending, counts.unsearched);
-        errors.text(L": ");
-        for (uint32_t i = 0; i < rows.count; ++i) {
-            const ModuleIndex::Process& process = index.processes[rows[i].process];
-            errors.text(i == 0 ? L"" : L", ");
-            General::appendProcessLabel(errors.pending, index.at(process.name), process.processId);
-            errors.text(L": ");
-            errors.text(index.at(process.reason));
-        }
-        errors.endLine();
-    }
-    return counts.unsearched != 0 && arguments.strict ? Unsearched : NothingMatched;
 }
 
 // The whole file, or WindowsError.

@@ -1,0 +1,89 @@
+// The console lister's listing and search written out.
+#include "ListerOutput.h"
+
+namespace Lister {
+
+// Every process asked for, with its modules or why it could not be read;
+// with --unsigned, the modules that are not signed.
+Exit list(Listing& listing)
+{
+    const ModuleIndex& index = listing.index;
+    StreamWriter& out = listing.out;
+    bool any = false;
+    for (uint32_t p = 0; p < index.processes.count; ++p) {
+        const ModuleIndex::Process& process = index.processes[p];
+        const uint32_t end = process.firstModule + process.moduleCount;
+        const bool every = !listing.arguments.unsignedOnly;
+        any = any || every;
+        if (listing.arguments.csv) {
+            for (uint32_t m = process.firstModule; m < end; ++m)
+                any = listing.write(listing.csv, p, m) || any;
+            if (process.reason != ModuleIndex::none)
+                any = listing.write(listing.csv, p, ModuleIndex::none) || any;
+            continue;
+        }
+        bool labelled = false;
+        for (uint32_t m = process.firstModule; m <= end; ++m) {
+            const bool reason = m == end;
+            if (reason ? process.reason == ModuleIndex::none || !every : !listing.shown(m))
+                continue;
+            if (!labelled) {
+                General::appendProcessLabel(out.pending, index.at(process.name), process.processId);
+                out.endLine();
+                labelled = true;
+            }
+            out.text(L"    ");
+            if (reason) {
+                out.text(index.at(process.reason));
+            } else {
+                out.text(index.path(m), index.modules[m].length);
+                listing.text.details(out.pending, listing.row(p, m));
+            }
+            out.endLine();
+        }
+        any = any || labelled;
+        if (!labelled && every) {
+            General::appendProcessLabel(out.pending, index.at(process.name), process.processId);
+            out.endLine();
+        }
+    }
+    return any ? Found : NothingMatched;
+}
+
+Exit search(Listing& listing, StreamWriter& errors, Windows::ModuleSearch& finder)
+{
+    const ListerArguments& arguments = listing.arguments;
+    General::Array<ModuleIndex::Row> rows;
+    const ModuleIndex::Counts counts =
+        finder.filter(arguments.text, static_cast<uint32_t>(lstrlenW(arguments.text)), rows);
+    const ModuleIndex& index = finder.index;
+    bool any = false;
+    for (uint32_t i = 0; i < rows.count; ++i) {
+        // The text names only what was found; the CSV also what was not searched.
+        const bool module = rows[i].module != ModuleIndex::none;
+        if (arguments.csv || module) {
+            const bool written = listing.write(arguments.csv ? listing.csv : listing.text, rows[i].process,
+                                               rows[i].module);
+            any = any || (written && module);
+        }
+    }
+    if (any)
+        return Found;
+    if (counts.modules != 0)
+        return NothingMatched; // found, but every one signed
+    if (counts.unsearched != 0) {
+        General::appendUnsearched(errors.pending, counts.unsearched);
+        errors.text(L": ");
+        for (uint32_t i = 0; i < rows.count; ++i) {
+            const ModuleIndex::Process& process = index.processes[rows[i].process];
+            errors.text(i == 0 ? L"" : L", ");
+            General::appendProcessLabel(errors.pending, index.at(process.name), process.processId);
+            errors.text(L": ");
+            errors.text(index.at(process.reason));
+        }
+        errors.endLine();
+    }
+    return counts.unsearched != 0 && arguments.strict ? Unsearched : NothingMatched;
+}
+
+} // namespace Lister
