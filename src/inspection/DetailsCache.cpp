@@ -140,10 +140,10 @@ void DetailsCache::run()
             Locked held(lock);
             if (stopping)
                 return;
+            // The newest question first: it is of the rows shown now, while
+            // older ones may be of rows that typing has since filtered away.
             if (queue.count != 0) {
-                entry = queue[0];
-                for (uint32_t i = 1; i < queue.count; ++i)
-                    queue[i - 1] = queue[i];
+                entry = queue[queue.count - 1];
                 queue.dropBack(1);
             }
         }

@@ -45,10 +45,11 @@ row() { cut -d'|' -f$(($2 + 1)) <<<"$1"; }
 read_state() { state=$(probe "$winpid"); }
 
 # Re-reads the state until the condition (a shell expression over it) holds,
-# for up to ten seconds; the program answers keys and clicks in its own time.
+# up to 40 reads (or $2) a quarter second apart; the program answers keys and
+# clicks in its own time.
 settle() {
     local i
-    for i in $(seq 1 40); do
+    for i in $(seq 1 "${2:-40}"); do
         read_state
         eval "$1" && return 0
         sleep 0.25
@@ -198,6 +199,21 @@ start_names_helper() {
     helper=$!
     for _ in $(seq 1 80); do [ -s "$report" ] && break; sleep 0.25; done
     read -r helper_pid module_base <"$report" || fail "the helper wrote no report"
+}
+
+# Starts the helper holding the test DLL signed at build time, a copy
+# changed after signing and the unsigned one, from $tools/signing; sets
+# helper and signing_pid.
+start_signing_helper() {
+    signing=$tools/signing
+    rm -rf "$signing" && mkdir -p "$signing"
+    for dll in signed_module changed_module named_module; do cp "$tools/$dll.dll" "$signing/"; done
+    "$WINE" "$tools/names_helper.exe" "$(windows_path "$signing/signed_module.dll")*$(windows_path \
+        "$signing/changed_module.dll")*$(windows_path "$signing/named_module.dll")" \
+        "$(windows_path "$signing/report.txt")" >/dev/null 2>&1 &
+    helper=$!
+    for _ in $(seq 1 80); do [ -s "$signing/report.txt" ] && break; sleep 0.25; done
+    read -r signing_pid _ <"$signing/report.txt" || fail "the signing helper wrote no report"
 }
 
 # Ends the helper that start_names_helper started.
@@ -444,16 +460,20 @@ find)
     xdotool windowfocus --sync "$finder_xwin" 2>/dev/null
     settle '[ "$(field finder_foreground)" = 1 ]' || fail "the find window did not come to the front"
     # xdotool now and then loses a character beyond ASCII while it remaps a
-    # key for it: what arrived is checked, and typed again.
+    # key for it, the more the busier the machine: what arrived is checked,
+    # cleared (a classic edit box takes no Ctrl+A) and typed again.
     typed=${module_name%-*}
-    for _ in 1 2 3; do
-        xdotool key ctrl+a
-        xdotool type --delay 80 "$typed"
+    for _ in 1 2 3 4 5; do
+        xdotool key End shift+Home BackSpace
+        xdotool type --delay 120 "$typed"
         settle "[ \"\$(field finder_text)\" = \"$typed\" ]" && break
     done
-    # The DLL's version and signature come as they are read.
-    settle "[ \"\$(field finder_rows)\" = \"$helper_name;$helper_pid;$module_path;1.2.3.4;unsigned\" ]" \
+    settle "[[ \"\$(field finder_rows)\" == \"$helper_name;$helper_pid;$module_path;\"* ]]" \
         || fail "results for '$(field finder_text)': '$(field finder_rows)'"
+    # Its version and signature come as the worker reads them, after the
+    # files of rows shown while typing on a slow machine.
+    settle "[ \"\$(field finder_rows)\" = \"$helper_name;$helper_pid;$module_path;1.2.3.4;unsigned\" ]" 240 \
+        || fail "details of the result: '$(field finder_rows)'"
     [[ "$(field finder_status)" == "1 module found in 1 process; "* ]] || fail "status: $(field finder_status)"
     xdotool key Return
     settle '[ "$(field focus)" = SysListView32 ]' || fail "Enter did not move to the results"
@@ -463,6 +483,21 @@ find)
     expect_eq "focus after Enter" "$(field focus)" ModuleListBox
     expect_eq "selected process" "$(row "$(field processes)" "$(field process_selected)")" "$helper_name"
     expect_eq "the find window stays" "$(field finder)" "1 Find Module"
+    close_program
+    end_names_helper
+    # The signed, changed and unsigned test DLLs: each one's Signer column.
+    start_signing_helper
+    start_program
+    keys ctrl+f
+    settle '[ "$(field finder)" = "1 Find Module" ]' || fail "no find window: '$(field finder)'"
+    xdotool windowfocus --sync "$(xdotool search --name '^Find Module$' | tail -1)" 2>/dev/null
+    settle '[ "$(field finder_foreground)" = 1 ]' || fail "the find window did not come to the front again"
+    xdotool type --delay 80 "_module.dll"
+    dll() { echo "names_helper.exe;$signing_pid;$(windows_path "$signing/$1");1.2.3.4;$2"; }
+    expected="$(dll signed_module.dll 'Tarnwick Test Signer')|$(dll changed_module.dll invalid)|$(dll named_module.dll unsigned)"
+    settle "[ \"\$(field finder_rows)\" = \"$expected\" ]" 240 || fail "signers: '$(field finder_rows)'"
+    xdotool key Escape
+    settle '[ "$(field finder)" = "0 Find Module" ]' || fail "Escape left the find window shown"
     close_program
     end_names_helper
     ;;
@@ -515,15 +550,7 @@ lister)
     # signer of the first (Wine trusts a root no store holds, where Windows
     # answers that it is not trusted), and says the second changed and the
     # third is not signed; --unsigned lists those two alone.
-    signing=$tools/signing
-    rm -rf "$signing" && mkdir -p "$signing"
-    for dll in signed_module changed_module named_module; do cp "$tools/$dll.dll" "$signing/"; done
-    "$WINE" "$tools/names_helper.exe" "$(windows_path "$signing/signed_module.dll")*$(windows_path \
-        "$signing/changed_module.dll")*$(windows_path "$signing/named_module.dll")" \
-        "$(windows_path "$signing/report.txt")" >/dev/null 2>&1 &
-    helper=$!
-    for _ in $(seq 1 80); do [ -s "$signing/report.txt" ] && break; sleep 0.25; done
-    read -r signing_pid _ <"$signing/report.txt" || fail "the signing helper wrote no report"
+    start_signing_helper
     # Each test DLL's file name, version, signer and signature.
     test_dlls() { csv_rows "$tools/lister.out" | awk -F'|' '$3 ~ /_module\.dll$/ {
         n = split($3, p, "\\"); print p[n] "|" $5 "|" ($9 == "signed" ? $8 : "") "|" $9 }'; }
