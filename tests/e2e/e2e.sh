@@ -139,6 +139,14 @@ keys() {
     xdotool key --delay 50 "$@"
 }
 
+# Ctrl+F in the program's window, then the find window to the front.
+open_finder() {
+    keys ctrl+f
+    settle '[ "$(field finder)" = "1 Find Module" ]' || fail "no find window: '$(field finder)'"
+    xdotool windowfocus --sync "$(xdotool search --name '^Find Module$' | tail -1)" 2>/dev/null
+    settle '[ "$(field finder_foreground)" = 1 ]' || fail "the find window did not come to the front"
+}
+
 # Waits up to ten seconds for the copy to end, then checks its exit code 0.
 expect_exit() {
     local i
@@ -454,11 +462,7 @@ find)
     # to it and Enter again shows it in the main window.
     start_names_helper
     start_program
-    keys ctrl+f
-    settle '[ "$(field finder)" = "1 Find Module" ]' || fail "no find window: '$(field finder)'"
-    finder_xwin=$(xdotool search --name '^Find Module$' | head -1)
-    xdotool windowfocus --sync "$finder_xwin" 2>/dev/null
-    settle '[ "$(field finder_foreground)" = 1 ]' || fail "the find window did not come to the front"
+    open_finder
     # xdotool now and then loses a character beyond ASCII while it remaps a
     # key for it, the more the busier the machine: what arrived is checked,
     # cleared (a classic edit box takes no Ctrl+A) and typed again.
@@ -488,10 +492,7 @@ find)
     # The signed, changed and unsigned test DLLs: each one's Signer column.
     start_signing_helper
     start_program
-    keys ctrl+f
-    settle '[ "$(field finder)" = "1 Find Module" ]' || fail "no find window: '$(field finder)'"
-    xdotool windowfocus --sync "$(xdotool search --name '^Find Module$' | tail -1)" 2>/dev/null
-    settle '[ "$(field finder_foreground)" = 1 ]' || fail "the find window did not come to the front again"
+    open_finder
     xdotool type --delay 80 "_module.dll"
     dll() { echo "names_helper.exe;$signing_pid;$(windows_path "$signing/$1");1.2.3.4;$2"; }
     expected="$(dll signed_module.dll 'Tarnwick Test Signer')|$(dll changed_module.dll invalid)|$(dll named_module.dll unsigned)"
