@@ -59,10 +59,6 @@ void RowTooltip::giveText(NMTTDISPINFOW& info)
     info.lpszText = nothing;
     info.hinst = nullptr;
     const HWND list = reinterpret_cast<HWND>(info.hdr.idFrom);
-    if (snapshot != processes->snapshots) {
-        snapshot = processes->snapshots;
-        details.forget();
-    }
     // Nothing here ends the program: a failed read is a line of the tip.
     try {
         if (list == processes->listBox->handle && processes->tracking.row >= 0) {
@@ -78,7 +74,7 @@ void RowTooltip::giveText(NMTTDISPINFOW& info)
             }
             const uint32_t index = ListRows::itemData(list, modules->tracking.row);
             if (index < modules->entries.count)
-                info.lpszText = const_cast<wchar_t*>(details.moduleText(*modules->entries[index], modules->processId, signatures));
+                info.lpszText = const_cast<wchar_t*>(details.moduleText(*modules->entries[index], modules->processId, *signatures));
         }
     } catch (std::bad_alloc&) {
         info.lpszText = nothing;

@@ -32,7 +32,6 @@ private:
     ModuleList* modules = nullptr;
     DetailsCache* signatures = nullptr;
     RowDetails details;
-    uint32_t snapshot = 0; // the process list's refill the versions kept are of
 };
 
 } // namespace Windows

@@ -33,51 +33,98 @@ void copy(const FileDetails& from, FileDetails& to)
     to.verdict.code = from.verdict.code;
     to.verdict.signer.dropBack(to.verdict.signer.count);
     to.verdict.signer.appendRange(from.verdict.signer.items, from.verdict.signer.count);
+    to.identity = from.identity;
 }
 
-bool sameTime(const FILETIME& a, const FILETIME& b)
+uint32_t hashOf(const General::Array<wchar_t>& key)
 {
-    return a.dwLowDateTime == b.dwLowDateTime && a.dwHighDateTime == b.dwHighDateTime;
+    uint32_t hash = 2166136261u;
+    for (uint32_t i = 0; i < key.count; ++i)
+        hash = (hash ^ key[i]) * 16777619u;
+    return hash;
 }
+
+// How long the end waits for the file the worker is on, before and after
+// cancelling its read.
+const DWORD patience = 1000;
 
 } // namespace
 
-DetailsCache::DetailsCache()
+DetailsCache::DetailsCache() : shared(new Shared)
 {
-    InitializeCriticalSection(&lock);
+    InitializeCriticalSection(&shared->lock);
+}
+
+void DetailsCache::tellTo(HWND notified, UINT notice)
+{
+    Locked held(shared->lock);
+    shared->window = notified;
+    shared->message = notice;
 }
 
 DetailsCache::~DetailsCache()
 {
     {
-        Locked held(lock);
-        stopping = true;
+        Locked held(shared->lock);
+        shared->stopping = true;
+        shared->window = nullptr;
     }
     if (thread.valid()) {
-        SetEvent(wake.handle);
-        WaitForSingleObject(thread.handle, INFINITE);
+        SetEvent(shared->wake.handle);
+        if (WaitForSingleObject(thread.handle, patience) == WAIT_TIMEOUT) {
+            using Cancel = BOOL(WINAPI*)(HANDLE);
+            const auto cancel = reinterpret_cast<Cancel>(reinterpret_cast<void*>(
+                GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "CancelSynchronousIo")));
+            if (cancel != nullptr)
+                cancel(thread.handle);
+            if (WaitForSingleObject(thread.handle, patience) == WAIT_TIMEOUT)
+                return; // the worker keeps `shared` until the process ends
+        }
     }
-    DeleteCriticalSection(&lock);
+    DeleteCriticalSection(&shared->lock);
+    delete shared;
+}
+
+DetailsCache::Entry* DetailsCache::lookUp(const General::Array<wchar_t>& key)
+{
+    General::Array<uint32_t>& slots = shared->slots;
+    const General::OwnerArray<Entry>& entries = shared->entries;
+    if (2 * (entries.count + 1) > slots.count) {
+        // Half full at most: twice the room, every entry placed again.
+        const uint32_t room = slots.count != 0 ? 2 * slots.count : 64;
+        slots.dropBack(slots.count);
+        slots.appendRepeated(room, 0u);
+        for (uint32_t e = 0; e < entries.count; ++e) {
+            uint32_t s = hashOf(entries[e]->key) & (room - 1);
+            while (slots[s] != 0)
+                s = (s + 1) & (room - 1);
+            slots[s] = e + 1;
+        }
+    }
+    uint32_t s = hashOf(key) & (slots.count - 1);
+    for (; slots[s] != 0; s = (s + 1) & (slots.count - 1)) {
+        Entry& entry = *entries[slots[s] - 1];
+        if (entry.key.count == key.count && wmemcmp(entry.key.items, key.items, key.count) == 0)
+            return &entry;
+    }
+    General::OwnerPtr<Entry> made(new Entry);
+    made->key.appendRange(key.items, key.count);
+    Entry* entry = made.get();
+    shared->entries.appendRepeated(1, std::move(made));
+    slots[s] = entries.count;
+    return entry;
 }
 
 bool DetailsCache::find(const wchar_t* path, uint32_t length, FileDetails& into)
 {
     fold(path, length, folded);
-    Locked held(lock);
-    told = false;
-    Entry* entry = nullptr;
-    for (uint32_t i = 0; i < entries.count && entry == nullptr; ++i) {
-        const General::Array<wchar_t>& key = entries[i]->key;
-        if (key.count == folded.count && wmemcmp(key.items, folded.items, folded.count) == 0)
-            entry = entries[i].get();
-    }
-    if (entry == nullptr) {
-        General::OwnerPtr<Entry> made(new Entry);
-        made->key.appendRange(folded.items, folded.count);
-        made->path.appendRange(path, length);
-        made->path.appendRepeated(1, L'\0');
-        entry = made.get();
-        entries.appendRepeated(1, std::move(made));
+    Shared& s = *shared;
+    Locked held(s.lock);
+    s.told = false;
+    Entry* entry = lookUp(folded);
+    if (entry->path.count == 0) {
+        entry->path.appendRange(path, length);
+        entry->path.appendRepeated(1, L'\0');
     }
     if (entry->known && entry->current) {
         copy(entry->details, into);
@@ -85,15 +132,15 @@ bool DetailsCache::find(const wchar_t* path, uint32_t length, FileDetails& into)
     }
     entry->current = true;
     if (!entry->queued) {
-        queue.appendRepeated(1, entry);
+        s.queue.appendRepeated(1, entry);
         entry->queued = true;
         if (!thread.valid()) {
-            wake.handle = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-            if (wake.valid())
-                thread.handle = CreateThread(nullptr, 0, &work, this, 0, nullptr);
+            s.wake.handle = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+            if (s.wake.valid())
+                thread.handle = CreateThread(nullptr, 0, &work, &s, 0, nullptr);
         }
-        if (wake.valid())
-            SetEvent(wake.handle);
+        if (s.wake.valid())
+            SetEvent(s.wake.handle);
     }
     // A known answer stands while it is checked against the file again.
     if (entry->known)
@@ -103,82 +150,75 @@ bool DetailsCache::find(const wchar_t* path, uint32_t length, FileDetails& into)
 
 void DetailsCache::newSnapshot()
 {
-    Locked held(lock);
-    for (uint32_t i = 0; i < entries.count; ++i)
-        entries[i]->current = false;
+    Locked held(shared->lock);
+    for (uint32_t i = 0; i < shared->entries.count; ++i)
+        shared->entries[i]->current = false;
 }
 
 void DetailsCache::progress(uint32_t& asked, uint32_t& answered)
 {
-    Locked held(lock);
+    Locked held(shared->lock);
     asked = answered = 0;
-    for (uint32_t i = 0; i < entries.count; ++i) {
-        if (entries[i]->current) {
+    for (uint32_t i = 0; i < shared->entries.count; ++i) {
+        if (shared->entries[i]->current) {
             ++asked;
-            answered += entries[i]->queued ? 0 : 1;
+            answered += shared->entries[i]->queued ? 0 : 1;
         }
     }
 }
 
-DWORD WINAPI DetailsCache::work(LPVOID self)
+DWORD WINAPI DetailsCache::work(LPVOID shared)
 {
     try {
-        static_cast<DetailsCache*>(self)->run();
+        run(*static_cast<Shared*>(shared));
     } catch (std::bad_alloc&) {
         // The files left are not read; the windows go on without them.
     }
     return 0;
 }
 
-void DetailsCache::run()
+void DetailsCache::run(Shared& s)
 {
-    VersionReader versions;
-    SignatureChecker signatures;
+    DetailsReader reader;
     for (;;) {
         Entry* entry = nullptr;
+        FileIdentity known;
         {
-            Locked held(lock);
-            if (stopping)
+            Locked held(s.lock);
+            if (s.stopping)
                 return;
             // The newest question first: it is of the rows shown now, while
             // older ones may be of rows that typing has since filtered away.
-            if (queue.count != 0) {
-                entry = queue[queue.count - 1];
-                queue.dropBack(1);
+            if (s.queue.count != 0) {
+                entry = s.queue[s.queue.count - 1];
+                s.queue.dropBack(1);
+                if (entry->known)
+                    known = entry->details.identity;
             }
         }
         if (entry == nullptr) {
-            WaitForSingleObject(wake.handle, INFINITE);
+            WaitForSingleObject(s.wake.handle, INFINITE);
             continue;
         }
         // The path is written once, before the entry is queued.
-        WIN32_FILE_ATTRIBUTE_DATA file = {};
-        const bool stated = GetFileAttributesExW(entry->path.items, GetFileExInfoStandard, &file) != 0;
-        const ULONGLONG size = (ULONGLONG(file.nFileSizeHigh) << 32) | file.nFileSizeLow;
-        bool same;
-        {
-            Locked held(lock);
-            same = entry->known && stated && entry->size == size && sameTime(entry->written, file.ftLastWriteTime);
-        }
         FileDetails read;
-        if (!same) {
-            versions.read(entry->path.items, read.version);
-            signatures.verify(entry->path.items, read.verdict);
-        }
+        const bool changed = reader.read(entry->path.items, read, &known);
+        HWND window;
+        UINT message;
         bool post;
         {
-            Locked held(lock);
-            if (!same) {
+            Locked held(s.lock);
+            if (changed) {
                 copy(read, entry->details);
-                entry->size = size;
-                entry->written = file.ftLastWriteTime;
                 entry->known = true;
             }
             entry->queued = false;
             // Told once until the window asks again, and always when the
             // last queued answer is in, so that its progress ends complete.
-            post = !told || queue.count == 0;
-            told = true;
+            post = !s.told || s.queue.count == 0;
+            s.told = true;
+            window = s.window;
+            message = s.message;
         }
         if (post && window != nullptr)
             PostMessageW(window, message, 0, 0);

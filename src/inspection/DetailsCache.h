@@ -19,21 +19,20 @@ public:
     DetailsCache();
     // Answers are told by posting `message` to `window` (one post until the
     // window asks again). The worker starts with the first question.
-    void tellTo(HWND notified, UINT notice)
-    {
-        window = notified;
-        message = notice;
-    }
+    void tellTo(HWND notified, UINT notice);
     DetailsCache(const DetailsCache&) = delete;
     DetailsCache& operator=(const DetailsCache&) = delete;
-    // Stops the worker after the file it is on.
+    // Stops the worker after the file it is on, waiting a short time only:
+    // the process is ending, and a file on an unreachable share is not
+    // waited for. Its read is cancelled where the system can; a worker that
+    // has still not stopped keeps what it uses until the process ends.
     ~DetailsCache();
 
     // The file's details copied into `into`; false, `into` untouched, while
     // they are read (queued by this call).
     bool find(const wchar_t* path, uint32_t length, FileDetails& into);
-    // A new snapshot: each file kept is read again when next asked if its
-    // size or last-write time changed.
+    // A new snapshot: each file kept is read again when next asked if it is
+    // no longer the same file (FileIdentity).
     void newSnapshot();
     // How many files were asked for since the last snapshot, and how many
     // of them are answered.
@@ -44,25 +43,30 @@ private:
         General::Array<wchar_t> key;  // the path folded, NUL-terminated
         General::Array<wchar_t> path; // as asked, NUL-terminated
         FileDetails details;
-        ULONGLONG size = 0;
-        FILETIME written = {0, 0};
-        bool known = false;   // details hold an answer for size and written
+        bool known = false;   // details hold an answer
         bool current = false; // asked for since the last snapshot
         bool queued = false;
     };
-    static DWORD WINAPI work(LPVOID self);
-    void run();
+    // What the worker shares with the windows, apart from the cache so that
+    // a worker left running at the end never reads freed memory.
+    struct Shared {
+        HWND window = nullptr;
+        UINT message = 0;
+        CRITICAL_SECTION lock;
+        KernelHandle wake; // an event: the queue has work, or the cache ends
+        General::OwnerArray<Entry> entries; // never removed: the worker holds pointers
+        General::Array<uint32_t> slots;     // entries by their key's hash: index + 1, 0 empty
+        General::Array<Entry*> queue;
+        bool stopping = false;
+        bool told = false; // a post is outstanding
+    };
+    static DWORD WINAPI work(LPVOID shared);
+    static void run(Shared& shared);
+    Entry* lookUp(const General::Array<wchar_t>& key);
 
-    HWND window = nullptr;
-    UINT message = 0;
-    CRITICAL_SECTION lock;
-    KernelHandle wake; // an event: the queue has work, or the cache ends
+    Shared* shared;
     KernelHandle thread;
-    General::OwnerArray<Entry> entries; // never removed: the worker holds pointers
-    General::Array<Entry*> queue;
     General::Array<wchar_t> folded;
-    bool stopping = false;
-    bool told = false; // a post is outstanding
 };
 
 } // namespace Windows

@@ -3,6 +3,7 @@
 
 #include <new>
 
+#include "FileName.h"
 #include "core/Handles.h"
 
 namespace Windows {
@@ -21,15 +22,12 @@ DWORD WINAPI worker(LPVOID parameter)
 {
     Work& work = *static_cast<Work*>(parameter);
     try {
-        VersionReader versions;
-        SignatureChecker signatures;
+        DetailsReader reader;
         for (;;) {
             const LONG i = InterlockedIncrement(&work.next) - 1;
             if (i >= static_cast<LONG>(work.count))
                 break;
-            FileDetails& details = *(*work.into)[static_cast<uint32_t>(i)];
-            versions.read(work.paths[i], details.version);
-            signatures.verify(work.paths[i], details.verdict);
+            reader.read(work.paths[i], *(*work.into)[static_cast<uint32_t>(i)]);
         }
     } catch (std::bad_alloc&) {
         InterlockedExchange(&work.failed, 1);
@@ -37,7 +35,72 @@ DWORD WINAPI worker(LPVOID parameter)
     return 0;
 }
 
+using BasicInformation = BOOL(WINAPI*)(HANDLE, int, LPVOID, DWORD);
+struct BasicInfo {
+    LARGE_INTEGER creation, access, write, change;
+    DWORD attributes;
+};
+
+void identify(HANDLE file, FileIdentity& into)
+{
+    BY_HANDLE_FILE_INFORMATION information;
+    if (!GetFileInformationByHandle(file, &information))
+        return;
+    into.opened = true;
+    into.size = (ULONGLONG(information.nFileSizeHigh) << 32) | information.nFileSizeLow;
+    into.written = information.ftLastWriteTime;
+    into.volume = information.dwVolumeSerialNumber;
+    into.index = (ULONGLONG(information.nFileIndexHigh) << 32) | information.nFileIndexLow;
+    // The change time, which SetFileTime cannot set: Vista on.
+    static const auto basic = reinterpret_cast<BasicInformation>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetFileInformationByHandleEx")));
+    BasicInfo times;
+    const int fileBasicInfo = 0;
+    if (basic != nullptr && basic(file, fileBasicInfo, &times, sizeof(times)))
+        into.changed = times.change.QuadPart;
+}
+
 } // namespace
+
+bool DetailsReader::read(const wchar_t* path, FileDetails& into, const FileIdentity* known)
+{
+    const uint32_t length = static_cast<uint32_t>(lstrlenW(path));
+    General::extendedPath(path, length, extended);
+    into.identity = FileIdentity();
+    KernelHandle file(CreateFileW(extended.items, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!file.valid()) {
+        const DWORD error = GetLastError();
+        versions.read(nullptr, into.version);
+        into.verdict.signer.dropBack(into.verdict.signer.count);
+        into.verdict.code = error;
+        into.verdict.signature = General::Signature::Error;
+        return true;
+    }
+    identify(file.handle, into.identity);
+    if (known != nullptr && into.identity.same(*known))
+        return false;
+    // The version calls take MAX_PATH characters at most: a longer path is
+    // given by its short name where the volume keeps one.
+    const wchar_t* versionName = path;
+    if (length >= MAX_PATH) {
+        shortName.dropBack(shortName.count);
+        shortName.appendRepeated(MAX_PATH + 8, L'\0');
+        const DWORD got = GetShortPathNameW(extended.items, shortName.items, shortName.count);
+        const bool unc = got > 8 && CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, shortName.items, 8,
+                                                   L"\\\\?\\UNC\\", 8) == CSTR_EQUAL;
+        if (got > 4 && got < shortName.count && got - (unc ? 6 : 4) < MAX_PATH) {
+            versionName = shortName.items + (unc ? 6 : 4);
+            if (unc)
+                shortName[6] = L'\\';
+        } else {
+            versionName = extended.items;
+        }
+    }
+    versions.read(versionName, into.version);
+    signatures.verify(extended.items, file.handle, into.verdict);
+    return true;
+}
 
 void fillDetails(General::ResultRow& row, const FileDetails& file)
 {

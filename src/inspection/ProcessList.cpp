@@ -32,7 +32,6 @@ void ProcessList::refill()
             add(record, name);
     }
     snapshot.close();
-    ++snapshots;
     ListRows::select(listBox->handle, 0);
 }
 

@@ -53,7 +53,6 @@ public:
     Window* listBox;
     General::OwnerArray<ProcessEntry> entries;
     ListRows::RowTracking tracking;
-    uint32_t snapshots = 0; // how many refills there have been
 };
 
 // The full path of the process's executable, in UTF-16 and NUL-terminated:

@@ -9,21 +9,12 @@
 #include "ModuleList.h"
 #include "ProcessList.h"
 #include "RowTip.h"
-#include "VersionResource.h"
 #include "core/Errors.h"
 #include "core/Handles.h"
 
 namespace Windows {
 
 namespace {
-
-void assign(General::Array<wchar_t>& into, const wchar_t* text)
-{
-    into.dropBack(into.count);
-    if (text != nullptr)
-        into.appendRange(text, static_cast<uint32_t>(lstrlenW(text)));
-    into.appendRepeated(1, L'\0');
-}
 
 // Whether Windows itself is 64-bit: always for the 64-bit build.
 bool windows64()
@@ -50,26 +41,6 @@ public:
 };
 
 } // namespace
-
-const FileVersion& RowDetails::version(const wchar_t* modulePath)
-{
-    const uint32_t length = static_cast<uint32_t>(lstrlenW(modulePath));
-    for (uint32_t i = 0; i < versions.count; ++i) {
-        const General::Array<wchar_t>& kept = versions[i]->path;
-        uint32_t k = 0;
-        while (k < length && kept.count == length + 1 && kept[k] == modulePath[k])
-            ++k;
-        if (k == length && kept.count == length + 1)
-            return versions[i]->read;
-    }
-    General::OwnerPtr<Version> read(new Version);
-    assign(read->path, modulePath);
-    if (reader.get() == nullptr)
-        reader.pointer = new VersionReader;
-    reader->read(modulePath, read->read);
-    versions.appendRepeated(1, std::move(read));
-    return versions[versions.count - 1]->read;
-}
 
 void RowDetails::services(uint32_t processId)
 {
@@ -135,26 +106,27 @@ const wchar_t* RowDetails::processText(const ProcessEntry& process)
     return text.items;
 }
 
-const wchar_t* RowDetails::moduleText(const ModuleEntry& module, uint32_t processId, DetailsCache* signatures)
+const wchar_t* RowDetails::moduleText(const ModuleEntry& module, uint32_t processId, DetailsCache& files)
 {
     General::ModuleReadings readings = {};
     readings.path = module.widePath.count != 0 ? module.widePath.items : L"";
-    const FileVersion& found = version(readings.path);
-    readings.versioned = found.versioned;
-    readings.fileVersion = found.fileVersion.count != 0 ? found.fileVersion.items : nullptr;
-    readings.company = found.company.count != 0 ? found.company.items : nullptr;
-    readings.description = found.description.count != 0 ? found.description.items : nullptr;
-    if (signatures != nullptr) {
-        FileDetails file;
-        const uint32_t length = module.widePath.count != 0 ? module.widePath.count - 1 : 0;
-        if (!signatures->find(readings.path, length, file))
-            file.verdict.signature = General::Signature::Pending;
-        else if (file.verdict.code != 0)
+    const uint32_t length = module.widePath.count != 0 ? module.widePath.count - 1 : 0;
+    const auto held = [](const General::Array<wchar_t>& kept) { return kept.count != 0 ? kept.items : nullptr; };
+    reason.dropBack(reason.count);
+    if (!files.find(readings.path, length, file)) {
+        readings.reading = true;
+        file.verdict.signature = General::Signature::Pending;
+    } else {
+        readings.versioned = file.version.versioned;
+        readings.fileVersion = held(file.version.fileVersion);
+        readings.company = held(file.version.company);
+        readings.description = held(file.version.description);
+        if (file.verdict.code != 0)
             WindowsError(file.verdict.code).wideText(reason);
-        General::signatureLine(file.verdict.signature, file.verdict.signer.count != 0 ? file.verdict.signer.items : nullptr,
-                               reason.count != 0 ? reason.items : L"", signatureLine);
-        readings.signature = signatureLine.items;
     }
+    General::signatureLine(file.verdict.signature, held(file.verdict.signer), reason.count != 0 ? reason.items : L"",
+                           signatureLine);
+    readings.signature = signatureLine.items;
     KernelHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
     MODULEINFO place = {};
     if (process.valid() && module.module != nullptr &&

@@ -73,7 +73,9 @@ void moduleTip(const ModuleReadings& readings, Array<wchar_t>& into)
     into.dropBack(into.count);
     text(into, readings.path);
     line(into);
-    if (readings.versioned) {
+    if (readings.reading) {
+        text(into, L"Reading the version resource...");
+    } else if (readings.versioned) {
         field(into, L"Version ", readings.fileVersion);
         line(into);
         field(into, L"Company: ", readings.company);

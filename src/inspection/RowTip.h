@@ -31,6 +31,7 @@ struct ModuleReadings {
     bool ended;  // else, whether for want of the process
     uint64_t base;
     uint32_t size;
+    bool reading; // its file's details are still being read
 };
 
 // The tooltip's lines, ended by CR LF but the last, NUL-terminated.

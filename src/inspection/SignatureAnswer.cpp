@@ -17,6 +17,7 @@ const uint32_t formUnknown = 0x800B0003;     // TRUST_E_SUBJECT_FORM_UNKNOWN
 const uint32_t badDigest = 0x80096010;       // TRUST_E_BAD_DIGEST
 const uint32_t untrustedRoot = 0x800B0109;   // CERT_E_UNTRUSTEDROOT
 const uint32_t chaining = 0x800B010A;        // CERT_E_CHAINING
+const uint32_t testRoot = 0x800B010D;        // CERT_E_UNTRUSTEDTESTROOT
 const uint32_t distrusted = 0x800B0111;      // TRUST_E_EXPLICIT_DISTRUST
 const uint32_t expired = 0x800B0101;         // CERT_E_EXPIRED
 const uint32_t revoked = 0x800B010C;         // CERT_E_REVOKED
@@ -35,8 +36,10 @@ Signature signatureOf(uint32_t result, bool catalog)
         return Signature::Invalid;
     case untrustedRoot:
     case chaining:
-    case distrusted:
+    case testRoot:
         return Signature::Untrusted;
+    case distrusted:
+        return Signature::Distrusted;
     case expired:
         return Signature::Expired;
     case revoked:
@@ -61,6 +64,8 @@ const wchar_t* signatureWord(Signature signature)
         return L"invalid";
     case Signature::Untrusted:
         return L"untrusted";
+    case Signature::Distrusted:
+        return L"distrusted";
     case Signature::Expired:
         return L"expired";
     case Signature::Revoked:
@@ -95,6 +100,11 @@ void signatureLine(Signature signature, const wchar_t* signer, const wchar_t* re
         append(into, L"Signed by ");
         append(into, signer != nullptr && *signer != L'\0' ? signer : L"an unnamed signer");
         append(into, L", but its root is not trusted");
+        break;
+    case Signature::Distrusted:
+        append(into, L"Signed by ");
+        append(into, signer != nullptr && *signer != L'\0' ? signer : L"an unnamed signer");
+        append(into, L", but the certificate is explicitly distrusted");
         break;
     case Signature::Expired:
     case Signature::Revoked:

@@ -15,6 +15,7 @@ enum class Signature : uint8_t {
     Unsigned,  // neither
     Invalid,   // the file changed after it was signed
     Untrusted, // signed, to a root the system does not trust
+    Distrusted, // signed with a certificate the system was told to distrust
     Expired,
     Revoked,
     Error      // any other answer; its code says why
@@ -25,7 +26,7 @@ enum class Signature : uint8_t {
 Signature signatureOf(uint32_t result, bool catalog);
 
 // The lister's word: signed, catalog, unsigned, invalid, untrusted,
-// expired, revoked, error (empty while pending).
+// distrusted, expired, revoked, error (empty while pending).
 const wchar_t* signatureWord(Signature signature);
 
 // Whether it counts as signed: embedded or by catalog.
@@ -33,7 +34,8 @@ inline bool trusted(Signature signature) { return signature == Signature::Signed
 
 // The tooltip's line, replacing what `into` held, NUL-terminated: "Signed by
 // <signer>" (" (catalog)"), "Not signed", "Changed after signing", "Signed by
-// <signer>, but its root is not trusted", "Could not verify: <reason>", or
+// <signer>, but its root is not trusted", "Signed by <signer>, but the
+// certificate is explicitly distrusted", "Could not verify: <reason>", or
 // "Verifying signature..." while pending. `reason` is the system's words.
 void signatureLine(Signature signature, const wchar_t* signer, const wchar_t* reason, Array<wchar_t>& into);
 

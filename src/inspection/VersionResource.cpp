@@ -22,6 +22,45 @@ void assign(General::Array<wchar_t>& into, const wchar_t* text)
     into.appendRepeated(1, L'\0');
 }
 
+// Where the children of the version block's node at `at` start: past its
+// key and its value (counted in characters for a text value, else bytes).
+uint32_t childrenOf(const BYTE* block, uint32_t at, uint32_t end)
+{
+    const auto word = [block](uint32_t offset) { return *reinterpret_cast<const WORD*>(block + offset); };
+    const uint32_t valueLength = word(at + 2);
+    uint32_t offset = at + 6;
+    while (offset + 2 <= end && word(offset) != 0)
+        offset += 2;
+    offset = (offset + 2 + 3) & ~3u;
+    offset += word(at + 4) == 1 ? 2 * valueLength : valueLength;
+    return (offset + 3) & ~3u;
+}
+
+// The key of the first string table under StringFileInfo, into `key`
+// ("xxxxxxxx"); false when the block has none.
+bool firstStringTable(const BYTE* block, uint32_t size, wchar_t* key)
+{
+    const auto word = [block](uint32_t offset) { return *reinterpret_cast<const WORD*>(block + offset); };
+    if (size < 6 || word(0) > size)
+        return false;
+    const uint32_t end = word(0);
+    for (uint32_t child = childrenOf(block, 0, end); child + 6 < end;) {
+        const uint32_t length = word(child);
+        if (length < 6 || child + length > end)
+            return false;
+        const wchar_t* name = reinterpret_cast<const wchar_t*>(block + child + 6);
+        if (child + 6 + 30 <= end && lstrcmpW(name, L"StringFileInfo") == 0) {
+            const uint32_t table = childrenOf(block, child, child + length);
+            if (table + 6 + 2 * (translationLength + 1) > child + length)
+                return false;
+            lstrcpynW(key, reinterpret_cast<const wchar_t*>(block + table + 6), translationLength + 1);
+            return lstrlenW(key) == int(translationLength);
+        }
+        child = (child + length + 3) & ~3u;
+    }
+    return false;
+}
+
 } // namespace
 
 const wchar_t* VersionReader::text(const wchar_t* name)
@@ -47,7 +86,7 @@ void VersionReader::read(const wchar_t* path, FileVersion& into)
     const auto size = dll.find<SizeCall>("GetFileVersionInfoSizeW");
     const auto info = dll.find<InfoCall>("GetFileVersionInfoW");
     const auto query = dll.find<QueryCall>("VerQueryValueW");
-    if (size == nullptr || info == nullptr || query == nullptr)
+    if (path == nullptr || size == nullptr || info == nullptr || query == nullptr)
         return;
     DWORD ignored = 0;
     const DWORD bytes = size(path, &ignored);
@@ -71,7 +110,7 @@ void VersionReader::read(const wchar_t* path, FileVersion& into)
     if (!query(block.items, L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&pairs), &length) ||
         pairs == nullptr)
         length = 0;
-    translations.appendRepeated((length / (2 * sizeof(WORD)) + 3) * (translationLength + 1), L'\0');
+    translations.appendRepeated((length / (2 * sizeof(WORD)) + 4) * (translationLength + 1), L'\0');
     uint32_t at = 0;
     for (UINT i = 0; i + 1 < length / sizeof(WORD); i += 2, at += translationLength + 1)
         wsprintfW(translations.items + at, L"%04x%04x", pairs[i], pairs[i + 1]);
@@ -79,6 +118,9 @@ void VersionReader::read(const wchar_t* path, FileVersion& into)
         lstrcpyW(translations.items + at, usual);
         at += translationLength + 1;
     }
+    // Last, whichever block the file has first.
+    if (!firstStringTable(block.items, bytes, translations.items + at))
+        translations.dropBack(translationLength + 1);
     assign(into.company, text(L"CompanyName"));
     assign(into.description, text(L"FileDescription"));
 }

@@ -22,8 +22,8 @@ struct FileVersion {
 class VersionReader {
 public:
     VersionReader() : dll(L"version.dll") {}
-    // Replaces what `into` held; a file without a resource, or one that
-    // cannot be read, is not versioned.
+    // Replaces what `into` held; a file without a resource, one that cannot
+    // be read, or a null path, is not versioned.
     void read(const wchar_t* path, FileVersion& into);
 
 private:

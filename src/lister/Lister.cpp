@@ -25,19 +25,21 @@ const wchar_t* const usage =
     L"  orrimel -m <text> [PID | name] every module whose full path contains the text\r\n"
     L"                                 (case ignored), in every process or in those named\r\n"
     L"          --csv                  RFC 4180 CSV instead of text, with a header line\r\n"
-    L"          --strict               with -m: no match and some process unreadable exits 3, not 1\r\n"
+    L"          --strict               with -m or --unsigned: nothing found and some process\r\n"
+    L"                                 unreadable exits 3, not 1\r\n"
     L"          --details              each module's Version, Company, Description, Signer and\r\n"
     L"                                 Signature (signed, catalog, unsigned, invalid, untrusted,\r\n"
-    L"                                 expired, revoked, error)\r\n"
+    L"                                 distrusted, expired, revoked, error)\r\n"
     L"          --unsigned             only the modules not signed (embedded or by catalog), with\r\n"
-    L"                                 their details\r\n"
+    L"                                 their details; the processes that could not be read are\r\n"
+    L"                                 named on standard error\r\n"
     L"  orrimel --diff <before.csv> [after.csv] [PID | name] [-m <text>]\r\n"
     L"                                 what changed between a saved --csv listing and a fresh\r\n"
     L"                                 snapshot, or a second saved listing\r\n"
     L"  orrimel -h | --help | /?       this text\r\n"
     L"Each switch may also be written /m, /csv, /strict, /details, /unsigned, /diff.\r\n"
-    L"Exit codes: 0 listed or found, 1 nothing matched (with --unsigned: every module signed),\r\n"
-    L"2 bad usage, 3 with --strict nothing matched and some processes could not be read,\r\n"
+    L"Exit codes: 0 listed or found, 1 nothing matched (with --unsigned: every module read is\r\n"
+    L"signed), 2 bad usage, 3 with --strict nothing found and some processes could not be read,\r\n"
     L"4 any other failure. With --diff: 0 no change, 1 changes listed, 2 bad usage or a file\r\n"
     L"that is not a listing, 4 any other failure.\r\n";
 
@@ -103,7 +105,7 @@ Exit diff(const ListerArguments& asked, StreamWriter& out, StreamWriter& errors,
             StreamWriter kept;
             Listing listing(kept, finder, listed);
             listing.csv.header(kept.pending);
-            list(listing);
+            list(listing, errors);
             const int size = WideCharToMultiByte(CP_UTF8, 0, kept.pending.items, static_cast<int>(kept.pending.count),
                                                  nullptr, 0, nullptr, nullptr);
             bytes.dropBack(bytes.count);
@@ -179,7 +181,7 @@ Exit run(int count, wchar_t** arguments, StreamWriter& out, StreamWriter& errors
         listing.csv.header(out.pending);
         out.added();
     }
-    return asked.mode == ListerArguments::Search ? search(listing, errors, finder) : list(listing);
+    return asked.mode == ListerArguments::Search ? search(listing, errors, finder) : list(listing, errors);
 }
 
 } // namespace

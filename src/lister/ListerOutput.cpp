@@ -3,9 +3,28 @@
 
 namespace Lister {
 
+namespace {
+
+// Names on standard error the processes that could not be read, with why.
+void nameUnread(StreamWriter& errors, const ModuleIndex& index, const General::Array<uint32_t>& processes)
+{
+    General::appendUnsearched(errors.pending, processes.count);
+    errors.text(L": ");
+    for (uint32_t i = 0; i < processes.count; ++i) {
+        const ModuleIndex::Process& process = index.processes[processes[i]];
+        errors.text(i == 0 ? L"" : L", ");
+        General::appendProcessLabel(errors.pending, index.at(process.name), process.processId);
+        errors.text(L": ");
+        errors.text(index.at(process.reason));
+    }
+    errors.endLine();
+}
+
+} // namespace
+
 // Every process asked for, with its modules or why it could not be read;
 // with --unsigned, the modules that are not signed.
-Exit list(Listing& listing)
+Exit list(Listing& listing, StreamWriter& errors)
 {
     const ModuleIndex& index = listing.index;
     StreamWriter& out = listing.out;
@@ -47,7 +66,19 @@ Exit list(Listing& listing)
             out.endLine();
         }
     }
-    return any ? Found : NothingMatched;
+    if (!listing.arguments.unsignedOnly)
+        return any ? Found : NothingMatched;
+    // What could not be read may hold what is sought: never a silent all-clear.
+    General::Array<uint32_t> unread;
+    for (uint32_t p = 0; p < index.processes.count; ++p) {
+        if (index.processes[p].reason != ModuleIndex::none)
+            unread.appendRepeated(1, p);
+    }
+    if (unread.count != 0)
+        nameUnread(errors, index, unread);
+    if (any)
+        return Found;
+    return unread.count != 0 && listing.arguments.strict ? Unsearched : NothingMatched;
 }
 
 Exit search(Listing& listing, StreamWriter& errors, Windows::ModuleSearch& finder)
@@ -72,16 +103,11 @@ Exit search(Listing& listing, StreamWriter& errors, Windows::ModuleSearch& finde
     if (counts.modules != 0)
         return NothingMatched; // found, but every one signed
     if (counts.unsearched != 0) {
-        General::appendUnsearched(errors.pending, counts.unsearched);
-        errors.text(L": ");
-        for (uint32_t i = 0; i < rows.count; ++i) {
-            const ModuleIndex::Process& process = index.processes[rows[i].process];
-            errors.text(i == 0 ? L"" : L", ");
-            General::appendProcessLabel(errors.pending, index.at(process.name), process.processId);
-            errors.text(L": ");
-            errors.text(index.at(process.reason));
-        }
-        errors.endLine();
+        // With nothing found, every row is of a process not searched.
+        General::Array<uint32_t> unread;
+        for (uint32_t i = 0; i < rows.count; ++i)
+            unread.appendRepeated(1, rows[i].process);
+        nameUnread(errors, index, unread);
     }
     return counts.unsearched != 0 && arguments.strict ? Unsearched : NothingMatched;
 }

@@ -74,8 +74,9 @@ struct Listing {
 };
 
 // Every process asked for, with its modules or why it could not be read;
-// with --unsigned, the modules that are not signed.
-Exit list(Listing& listing);
+// with --unsigned, the modules that are not signed, the processes that could
+// not be read named on standard error.
+Exit list(Listing& listing, StreamWriter& errors);
 // The matches, then (CSV) the processes that could not be searched; with
 // nothing found, those are named on standard error.
 Exit search(Listing& listing, StreamWriter& errors, Windows::ModuleSearch& finder);

@@ -121,8 +121,9 @@ public:
     {
         const wchar_t* reason = side.at(p.reason);
         if (csv) {
+            // Path empty, the reason under Before or After.
             begin(L"unreadable", side, p);
-            into.appendRange(after ? L",," : L",", after ? 2 : 1);
+            into.appendRange(after ? L",,," : L",,", after ? 3 : 2);
             appendCsvField(into, reason, uint32_t(std::wcslen(reason)));
             into.appendRange(after ? L"\r\n" : L",\r\n", after ? 2 : 3);
         } else {

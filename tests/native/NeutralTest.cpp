@@ -50,6 +50,25 @@ TEST(FileNameTest, Boundaries)
     EXPECT_EQ(fileName("C:\\\xe9t\xe9\\\xdc.dll"), "\xdc.dll");
 }
 
+// The form the file calls take at any length.
+TEST(FileNameTest, ExtendedFormOfEachKindOfPath)
+{
+    const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+        {L"C:\\a\\b.dll", L"\\\\?\\C:\\a\\b.dll"},
+        {L"\\\\server\\share\\b.dll", L"\\\\?\\UNC\\server\\share\\b.dll"},
+        {L"\\??\\C:\\a.dll", L"\\\\?\\C:\\a.dll"},
+        {L"\\\\?\\C:\\a.dll", L"\\\\?\\C:\\a.dll"},
+        {L"\\\\.\\pipe\\x", L"\\\\.\\pipe\\x"},
+        {L"a.dll", L"a.dll"},
+        {L"", L""},
+    };
+    General::Array<wchar_t> into;
+    for (const auto& c : cases) {
+        General::extendedPath(c.first, uint32_t(wcslen(c.first)), into);
+        EXPECT_STREQ(into.items, c.second) << std::wstring(c.first).size();
+    }
+}
+
 // Paths in UTF-8, where every byte of a character beyond ASCII is 0x80 or
 // above, so 0x5C is always a backslash: two, three and four-byte characters,
 // including 0x5C-like trailing positions of a double-byte code page.
@@ -250,6 +269,9 @@ TEST(SignatureAnswerTest, EachAnswerInItsWords)
         {0x80096010, false, Signature::Invalid, L"invalid", L"Changed after signing"},
         {0x800B0109, false, Signature::Untrusted, L"untrusted", L"Signed by Maker, but its root is not trusted"},
         {0x800B010A, true, Signature::Untrusted, L"untrusted", L"Signed by Maker, but its root is not trusted"},
+        {0x800B010D, false, Signature::Untrusted, L"untrusted", L"Signed by Maker, but its root is not trusted"},
+        {0x800B0111, false, Signature::Distrusted, L"distrusted",
+         L"Signed by Maker, but the certificate is explicitly distrusted"},
         {0x800B0101, false, Signature::Expired, L"expired", L"Could not verify: why"},
         {0x800B010C, true, Signature::Revoked, L"revoked", L"Could not verify: why"},
         {0x80092026, false, Signature::Error, L"error", L"Could not verify: why"},
@@ -356,11 +378,13 @@ TEST(RowTipTest, LinesFromWhatWasReadAndSayWhatWasNot)
         EXPECT_EQ(std::wstring(tip.items), c.second);
     }
     const std::pair<General::ModuleReadings, std::wstring> modules[] = {
-        {{L"C:\\k.dll", true, L"10.0.1.2", L"Maker", nullptr, L"Signed by Maker", true, false, 0x7FF812340000ull, 4096},
+        {{L"C:\\k.dll", true, L"10.0.1.2", L"Maker", nullptr, L"Signed by Maker", true, false, 0x7FF812340000ull, 4096, false},
          L"C:\\k.dll\r\nVersion 10.0.1.2\r\nCompany: Maker\r\nDescription: (none)\r\nSigned by Maker\r\nBase 0x00007FF812340000, size 4096 bytes"},
-        {{L"C:\\m.dll", false, nullptr, nullptr, nullptr, L"Not signed", false, true, 0, 0},
+        {{L"C:\\m.dll", false, nullptr, nullptr, nullptr, L"Not signed", false, true, 0, 0, false},
          L"C:\\m.dll\r\nNo version resource.\r\nNot signed\r\nThe process has ended."},
-        {{L"C:\\n.dll", true, L"1.0", L"", L"D", nullptr, true, false, 0x10000000, 0},
+        {{L"C:\\p.dll", false, nullptr, nullptr, nullptr, L"Verifying signature...", true, false, 0x10000, 8, true},
+         L"C:\\p.dll\r\nReading the version resource...\r\nVerifying signature...\r\nBase 0x00010000, size 8 bytes"},
+        {{L"C:\\n.dll", true, L"1.0", L"", L"D", nullptr, true, false, 0x10000000, 0, false},
          L"C:\\n.dll\r\nVersion 1.0\r\nCompany: (none)\r\nDescription: D\r\nBase 0x10000000, size 0 bytes"},
     };
     for (const auto& c : modules) {
@@ -413,6 +437,10 @@ TEST(ListingDiffTest, ChangesBetweenTwoListings)
         {before, before, {}, false, 0, L""},
         {detailed, newer, {}, true, 1,
          L"Change,Process,PID,Path,Before,After\r\nchanged,a.exe,1,C:\\W\\k.dll,1.2.3.4,1.2.3.5\r\n"},
+        {before, after, {}, true, 5,
+         L"Change,Process,PID,Path,Before,After\r\nloaded,a.exe,1,\"C:\\W\\n,\u00E9.dll\",,\r\n"
+         L"unloaded,a.exe,1,C:\\W\\k.dll,,\r\nunreadable,c.exe,3,,Access Denied,\r\nstarted,x.exe,2,,,\r\n"
+         L"ended,b.exe,2,,,\r\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(&c - cases);
@@ -422,6 +450,17 @@ TEST(ListingDiffTest, ChangesBetweenTwoListings)
         ASSERT_TRUE(is.read(c.is.data(), uint32_t(c.is.size()), problem));
         EXPECT_EQ(General::compareListings(was, is, &upper, c.scope, c.csv, text), c.changes);
         EXPECT_EQ(std::wstring(text.items, text.count), c.expected);
+        // Every row has as many fields as the header.
+        std::vector<size_t> fields;
+        bool quoted = false;
+        for (uint32_t i = 0; c.csv && i < text.count; ++i) {
+            if (fields.empty() || text[i - 1] == L'\n')
+                fields.push_back(1);
+            quoted = text[i] == L'"' ? !quoted : quoted;
+            fields.back() += !quoted && text[i] == L',';
+        }
+        for (size_t row = 1; row < fields.size(); ++row)
+            EXPECT_EQ(fields[row], fields[0]) << "row " << row;
     }
     const std::string broken = before + "e.exe,5,C:\\E\\e.exe,,extra\r\n";
     General::SavedListing listing;
