@@ -4,6 +4,7 @@
 #include <objbase.h>
 
 #include "MainWindow.h"
+#include "ProcessReference.h"
 #include "core/Errors.h"
 #include "toolkit/ErrorBox.h"
 #include "toolkit/MessageLoop.h"
@@ -16,14 +17,18 @@ int runProgram(HINSTANCE instance, int showCommand)
     // The shell's folder and property sheet need COM on this thread; without
     // it they fail and say so, and the rest goes on.
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    try {
-        MainWindow mainWindow;
-        mainWindow.create(mainWindowParams());
-        ShowWindow(mainWindow.handle, showCommand);
-        runMessageLoop();
-    } catch (WindowsError& error) {
-        // By now the main window and everything in it are gone.
-        tellError(nullptr, error.code, "Fatal Error", 0);
+    {
+        // A property sheet still open keeps the process until it closes.
+        ProcessReference reference;
+        try {
+            MainWindow mainWindow;
+            mainWindow.create(mainWindowParams());
+            ShowWindow(mainWindow.handle, showCommand);
+            runMessageLoop();
+        } catch (WindowsError& error) {
+            // By now the main window and everything in it are gone.
+            tellError(nullptr, error.code, "Fatal Error", 0);
+        }
     }
     if (SUCCEEDED(com))
         CoUninitialize();

@@ -54,7 +54,12 @@ LRESULT MainWindowContents::handleMessage(UINT message, WPARAM wParam, LPARAM lP
             finder.contents.detailsRead();
         return 1;
     case WM_CLOSE:
-        // The window stays until the entry destroys it after the loop.
+        // The windows stay until the entry destroys them after the loop, and
+        // the details worker may take a moment to stop: they go from the
+        // screen now, so that nobody sees a window not responding.
+        if (finder.handle != nullptr)
+            ShowWindow(finder.handle, SW_HIDE);
+        ShowWindow(owner->handle, SW_HIDE);
         PostQuitMessage(0);
         return 1;
     default:

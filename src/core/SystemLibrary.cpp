@@ -24,11 +24,20 @@ SystemLibrary::~SystemLibrary()
 void searchSystemFolderOnly()
 {
     using SetDirectories = BOOL(WINAPI*)(DWORD);
+    using SetDirectory = BOOL(WINAPI*)(LPCWSTR);
     const DWORD systemFolder = 0x00000800; // LOAD_LIBRARY_SEARCH_SYSTEM32
-    const auto set = reinterpret_cast<SetDirectories>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories")));
-    if (set != nullptr)
-        set(systemFolder);
+    const HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    const auto set = reinterpret_cast<SetDirectories>(
+        reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
+    if (set != nullptr && set(systemFolder))
+        return;
+    // Without it (XP, and Vista or 7 without their loader update) the
+    // program's folder is still searched first; the current folder at least
+    // is taken out of the search (XP SP1 on).
+    const auto setOne = reinterpret_cast<SetDirectory>(
+        reinterpret_cast<void*>(GetProcAddress(kernel, "SetDllDirectoryW")));
+    if (setOne != nullptr)
+        setOne(L"");
 }
 
 } // namespace Windows

@@ -16,6 +16,14 @@ public:
     SystemLibrary& operator=(const SystemLibrary&) = delete;
     ~SystemLibrary();
 
+    // Kept loaded for the rest of the process: the holder lets go of it.
+    HMODULE release()
+    {
+        const HMODULE kept = module;
+        module = nullptr;
+        return kept;
+    }
+
     template <class Function>
     Function find(const char* name) const
     {
@@ -28,7 +36,8 @@ public:
 
 // Where the platform allows it (Windows 8, or 7 and Vista with their loader
 // update), every DLL loaded later, by this program or by the DLLs it loads, is
-// searched for in the system folder alone. Called first thing by each entry.
+// searched for in the system folder alone; elsewhere the current folder is
+// taken out of the search. Called first thing by each entry.
 void searchSystemFolderOnly();
 
 } // namespace Windows

@@ -61,7 +61,7 @@ SystemFolderMap::SystemFolderMap(HANDLE process)
         thirtyTwoBit.dropBack(thirtyTwoBit.count);
         thirtyTwoBit.appendRepeated(room, HMODULE());
         DWORD needed = 0;
-        if (!EnumProcessModulesEx(process, thirtyTwoBit.items, room * sizeof(HMODULE), &needed,
+        if (!enumProcessModulesEx(process, thirtyTwoBit.items, room * sizeof(HMODULE), &needed,
                                   LIST_MODULES_32BIT)) {
             thirtyTwoBit.dropBack(thirtyTwoBit.count);
             return;

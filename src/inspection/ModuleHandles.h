@@ -2,10 +2,10 @@
 
 // Reading a process's module handles and paths, as each build must.
 #include <windows.h>
-#include <psapi.h>
 
 #include <cstdint>
 
+#include "ProcessStatus.h"
 #include "core/Array.h"
 
 namespace Windows {
@@ -19,9 +19,9 @@ namespace Windows {
 inline BOOL enumerateModules(HANDLE process, HMODULE* modules, DWORD size, DWORD* needed)
 {
 #ifdef _WIN64
-    return EnumProcessModulesEx(process, modules, size, needed, LIST_MODULES_ALL);
+    return enumProcessModulesEx(process, modules, size, needed, LIST_MODULES_ALL);
 #else
-    return EnumProcessModules(process, modules, size, needed);
+    return enumProcessModules(process, modules, size, needed);
 #endif
 }
 

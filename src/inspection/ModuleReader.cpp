@@ -1,7 +1,7 @@
 // The one reader of a process's modules, with the privilege retry.
 #include "ModuleReader.h"
+#include "ProcessStatus.h"
 
-#include <psapi.h>
 
 #include "DebugPrivilegeGuard.h"
 #include "ModuleHandles.h"
@@ -28,13 +28,13 @@ const wchar_t* readPath(HANDLE process, HMODULE module, wchar_t (&fixed)[MAX_PAT
 {
     wchar_t* buffer = fixed;
     DWORD size = MAX_PATH;
-    DWORD read = GetModuleFileNameExW(process, module, buffer, size);
+    DWORD read = moduleFileName(process, module, buffer, size);
     while (read != 0 && read >= size - 1 && size < longestPath) {
         size = size < longestPath / 2 ? size * 2 : longestPath;
         if (larger.capacity < size)
             larger.reallocate(size);
         buffer = larger.items;
-        read = GetModuleFileNameExW(process, module, buffer, size);
+        read = moduleFileName(process, module, buffer, size);
     }
     if (read == 0)
         return nullptr;

@@ -1,7 +1,7 @@
 // The process list's rows from a snapshot, and a process's image path.
 #include "ProcessList.h"
+#include "ProcessStatus.h"
 
-#include <psapi.h>
 
 #include "ListRows.h"
 #include "core/Errors.h"
@@ -82,7 +82,7 @@ bool readImagePath(uint32_t processId, General::Array<wchar_t>& into)
     into.appendRepeated(room, L'\0');
     DWORD length = room;
     if (query != nullptr ? !query(process.handle, 0, into.items, &length)
-                         : (length = GetModuleFileNameExW(process.handle, nullptr, into.items, room)) == 0) {
+                         : (length = moduleFileName(process.handle, nullptr, into.items, room)) == 0) {
         into.dropBack(into.count);
         return false;
     }

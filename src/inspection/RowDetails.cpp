@@ -1,7 +1,7 @@
 // What a tooltip says of a row: versions, services, bitness, place in memory.
 #include "RowDetails.h"
+#include "ProcessStatus.h"
 
-#include <psapi.h>
 
 #include <utility>
 
@@ -130,7 +130,7 @@ const wchar_t* RowDetails::moduleText(const ModuleEntry& module, uint32_t proces
     KernelHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
     MODULEINFO place = {};
     if (process.valid() && module.module != nullptr &&
-        GetModuleInformation(process.handle, module.module, &place, sizeof(place))) {
+        moduleInformation(process.handle, module.module, &place, sizeof(place))) {
         readings.placed = true;
         readings.base = reinterpret_cast<UINT_PTR>(place.lpBaseOfDll);
         readings.size = place.SizeOfImage;

@@ -9,7 +9,7 @@ namespace {
 EnumerateModules current = nullptr; // the innermost swap's replacement
 void* systemFunction = nullptr;     // the import as the outermost swap found it
 
-// What differs between the builds: the import, what its entry is pointed at
+// What differs between the builds: the call, what its look-up is pointed at
 // for a replacement, and the system's function in EnumProcessModules' form.
 #ifdef _WIN64
 const char* const importName = "EnumProcessModulesEx";
@@ -39,7 +39,7 @@ EnumerateModules systemEnumeration() { return reinterpret_cast<EnumerateModules>
 DWORD EnumerationSwap::lastFilter = static_cast<DWORD>(-1);
 
 EnumerationSwap::EnumerationSwap(EnumerateModules replacement)
-    : previous(current), swap("psapi.dll", importName, entryFor(replacement))
+    : previous(current), swap(importName, entryFor(replacement))
 {
     if (previous == nullptr)
         systemFunction = swap.original<void*>();

@@ -2,16 +2,16 @@
 
 #include <windows.h>
 
-#include "ImportSwap.h"
+#include "ProcedureSwap.h"
 
 namespace TestSupport {
 
 using EnumerateModules = BOOL(WINAPI*)(HANDLE process, HMODULE* modules, DWORD size, LPDWORD needed);
 
 // For its lifetime, the program's module enumeration calls a replacement of
-// EnumProcessModules' form. The 32-bit build imports that function itself;
-// the 64-bit build imports EnumProcessModulesEx, whose entry then goes to an
-// adapter that notes the filter asked for and hands the rest on.
+// EnumProcessModules' form. The 32-bit build calls that function itself;
+// the 64-bit build calls EnumProcessModulesEx, which then goes to an adapter
+// that notes the filter asked for and hands the rest on.
 class EnumerationSwap {
 public:
     explicit EnumerationSwap(EnumerateModules replacement);
@@ -29,7 +29,7 @@ public:
 
 private:
     EnumerateModules previous;
-    ImportSwap swap;
+    ProcedureSwap swap;
 };
 
 } // namespace TestSupport

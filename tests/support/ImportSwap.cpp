@@ -48,4 +48,6 @@ ImportSwap::ImportSwap(const char* module, const char* function, void* replaceme
 
 ImportSwap::~ImportSwap() { writeSlot(slot, saved); }
 
+void* ImportSwap::current(const char* module, const char* function) { return *findSlot(module, function); }
+
 } // namespace TestSupport

@@ -14,6 +14,9 @@ public:
     ImportSwap& operator=(const ImportSwap&) = delete;
     ~ImportSwap();
 
+    // What the entry holds now.
+    static void* current(const char* module, const char* function);
+
     // The system's function, for replacements that pass a call through.
     template <class F>
     F original() const { return reinterpret_cast<F>(saved); }

@@ -4,6 +4,7 @@
 
 #include "EnumerationSwap.h"
 #include "ImportSwap.h"
+#include "ProcedureSwap.h"
 
 namespace TestSupport {
 
@@ -36,7 +37,7 @@ DWORD WINAPI loadedPath(HANDLE, HMODULE module, LPWSTR path, DWORD size)
 
 struct InProcessModules::Swaps {
     EnumerationSwap enumerate{&loadedModules};
-    ImportSwap name{"psapi.dll", "GetModuleFileNameExW", reinterpret_cast<void*>(&loadedPath)};
+    ProcedureSwap name{"GetModuleFileNameExW", reinterpret_cast<void*>(&loadedPath)};
 };
 
 InProcessModules::InProcessModules() : swaps(new Swaps) {}

@@ -87,7 +87,7 @@ long ownHandleCount()
     };
     using Query = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
     const auto query =
-        reinterpret_cast<Query>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation"));
+        reinterpret_cast<Query>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
     if (query == nullptr)
         return -1;
     const LONG infoLengthMismatch = static_cast<LONG>(0xC0000004);

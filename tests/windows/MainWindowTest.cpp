@@ -16,6 +16,7 @@
 #include "core/Errors.h"
 #include "support/EnumerationSwap.h"
 #include "support/ImportSwap.h"
+#include "support/ProcedureSwap.h"
 #include "inspection/VersionResource.h"
 #include "resources/ResourceIds.h"
 #include "toolkit/Dpi.h"
@@ -23,6 +24,7 @@
 
 using TestSupport::EnumerationSwap;
 using TestSupport::ImportSwap;
+using TestSupport::ProcedureSwap;
 using namespace Windows;
 
 namespace {
@@ -71,7 +73,7 @@ struct MainWindowTest : ::testing::Test {
         ShowWindow(main.handle, SW_SHOW);
     }
     EnumerationSwap enumerate{&ownModules};
-    ImportSwap names{"psapi.dll", "GetModuleFileNameExW", reinterpret_cast<void*>(&ownName)};
+    ProcedureSwap names{"GetModuleFileNameExW", reinterpret_cast<void*>(&ownName)};
     ImportSwap snapshot{"kernel32.dll", "CreateToolhelp32Snapshot", reinterpret_cast<void*>(&countingSnapshot)};
     MainWindow main;
     MainWindowContents& c = main.contents;
@@ -334,7 +336,7 @@ int WINAPI keptBox(HWND, LPCSTR text, LPCSTR, UINT)
 
 TEST_F(MainWindowTest, LongAndNonAsciiPathsShowWholeHoweverThePlatformCuts)
 {
-    ImportSwap cutting("psapi.dll", "GetModuleFileNameExW", reinterpret_cast<void*>(&cutPath));
+    ProcedureSwap cutting("GetModuleFileNameExW", reinterpret_cast<void*>(&cutPath));
     for (Cut convention : {Cut::Xp, Cut::Windows10, Cut::Wine}) {
         for (const std::wstring filler : {L"x", L"Иβ表🙂"}) {
             for (size_t length : {259, 260, 261, 300, 5000}) {
@@ -690,7 +692,7 @@ TEST(MainWindowTeardownTest, FontsFirstThenChildrenLastToFirstThenTheWindow)
 {
     moduleInstance = GetModuleHandleA(nullptr);
     EnumerationSwap enumerate(&ownModules);
-    ImportSwap names("psapi.dll", "GetModuleFileNameExW", reinterpret_cast<void*>(&ownName));
+    ProcedureSwap names("GetModuleFileNameExW", reinterpret_cast<void*>(&ownName));
     ImportSwap deletes("gdi32.dll", "DeleteObject", reinterpret_cast<void*>(&recordDelete));
     ImportSwap destroys("user32.dll", "DestroyWindow", reinterpret_cast<void*>(&recordDestroy));
     realDelete2 = deletes.original<decltype(realDelete2)>();

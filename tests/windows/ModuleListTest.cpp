@@ -16,11 +16,13 @@
 #include "inspection/ModuleSearch.h"
 #include "support/EnumerationSwap.h"
 #include "support/ImportSwap.h"
+#include "support/ProcedureSwap.h"
 #include "support/Processes.h"
 #include "support/SiblingPath.h"
 
 using TestSupport::EnumerationSwap;
 using TestSupport::ImportSwap;
+using TestSupport::ProcedureSwap;
 using TestSupport::PlainListBox;
 using Windows::ModuleList;
 
@@ -195,7 +197,7 @@ struct ModuleListTest : ::testing::Test {
     ModuleList list{&box};
     Watched watched;
     EnumerationSwap enumerate{&inProcessEnum};
-    ImportSwap names{"psapi.dll", "GetModuleFileNameExW", reinterpret_cast<void*>(&inProcessName)};
+    ProcedureSwap names{"GetModuleFileNameExW", reinterpret_cast<void*>(&inProcessName)};
 };
 
 // Against the real platform, with no module call replaced.
@@ -356,7 +358,7 @@ BOOL WINAPI underWow64(HANDLE, PBOOL wow)
 TEST_F(ModuleListTest, Wow64SystemDllsNameTheirOwnFiles)
 {
     EnumerationSwap views(&wow64Views);
-    ImportSwap paths("psapi.dll", "GetModuleFileNameExW", reinterpret_cast<void*>(&wow64Paths));
+    ProcedureSwap paths("GetModuleFileNameExW", reinterpret_cast<void*>(&wow64Paths));
     ImportSwap wow("kernel32.dll", "IsWow64Process", reinterpret_cast<void*>(&underWow64));
     list.fill(GetCurrentProcessId());
     char system[MAX_PATH], wow64Folder[MAX_PATH];
@@ -588,7 +590,7 @@ TEST_F(ModuleListTest, UnreadablePathIsLeftOutAndLaterRowsFollowTheirEntries)
     ModuleList full(&fullBox);
     full.fill(GetCurrentProcessId());
 
-    ImportSwap unreadable("psapi.dll", "GetModuleFileNameExW", reinterpret_cast<void*>(&secondUnreadable));
+    ProcedureSwap unreadable("GetModuleFileNameExW", reinterpret_cast<void*>(&secondUnreadable));
     realFileName = unreadable.original<decltype(realFileName)>();
     fileNameCalls = 0;
     list.fill(GetCurrentProcessId());
@@ -600,7 +602,7 @@ TEST_F(ModuleListTest, UnreadablePathIsLeftOutAndLaterRowsFollowTheirEntries)
 TEST_F(ModuleListTest, MoreThanTheFixedBlockListsEveryModule)
 {
     EnumerationSwap many(&manyEnum);
-    ImportSwap numbered("psapi.dll", "GetModuleFileNameExW", reinterpret_cast<void*>(&numberedName));
+    ProcedureSwap numbered("GetModuleFileNameExW", reinterpret_cast<void*>(&numberedName));
     enumSizes.clear();
     list.fill(GetCurrentProcessId());
     ASSERT_EQ(list.entries.count, manyModules);
@@ -614,7 +616,7 @@ TEST_F(ModuleListTest, MoreThanTheFixedBlockListsEveryModule)
 
 TEST_F(ModuleListTest, LongPathIsReadWholeIntoALargerBuffer)
 {
-    ImportSwap sized("psapi.dll", "GetModuleFileNameExW", reinterpret_cast<void*>(&sizedName));
+    ProcedureSwap sized("GetModuleFileNameExW", reinterpret_cast<void*>(&sizedName));
     const DWORD longest = 32768;
     const struct {
         DWORD length;

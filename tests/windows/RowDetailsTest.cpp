@@ -14,6 +14,8 @@
 #include "TestWindows.h"
 #include "inspection/ListRows.h"
 
+#include "inspection/DetailsCache.h"
+#include "inspection/FileDetails.h"
 #include "inspection/ProcessList.h"
 #include "inspection/RowDetails.h"
 #include "inspection/SignatureCheck.h"
@@ -313,4 +315,149 @@ TEST(SignatureCheckerTest, WindowsAnswersWineDoesNotGive)
         }
     }
     CloseHandle(opened);
+}
+
+namespace {
+// Windows takes a path of MAX_PATH characters or more only in its \\?\ form,
+// and the version calls not at all; Wine takes any.
+decltype(&CreateFileW) realCreate = nullptr;
+HANDLE WINAPI shortPathsOnly(LPCWSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security, DWORD how,
+                             DWORD flags, HANDLE from)
+{
+    if (lstrlenW(name) >= MAX_PATH && wcsncmp(name, L"\\\\?\\", 4) != 0) {
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return INVALID_HANDLE_VALUE;
+    }
+    return realCreate(name, access, share, security, how, flags, from);
+}
+using VersionSize = DWORD(WINAPI*)(LPCWSTR, LPDWORD);
+using VersionInfo = BOOL(WINAPI*)(LPCWSTR, DWORD, DWORD, LPVOID);
+VersionSize realSize = nullptr;
+VersionInfo realInfo = nullptr;
+DWORD WINAPI sizeOfShort(LPCWSTR name, LPDWORD handle)
+{
+    return lstrlenW(name) < MAX_PATH ? realSize(name, handle) : (SetLastError(ERROR_FILENAME_EXCED_RANGE), 0);
+}
+BOOL WINAPI infoOfShort(LPCWSTR name, DWORD handle, DWORD size, LPVOID data)
+{
+    return lstrlenW(name) < MAX_PATH ? realInfo(name, handle, size, data)
+                                     : (SetLastError(ERROR_FILENAME_EXCED_RANGE), FALSE);
+}
+decltype(&GetProcAddress) realLookupOfVersion = nullptr;
+FARPROC WINAPI versionLookup(HMODULE module, LPCSTR name)
+{
+    const FARPROC found = realLookupOfVersion(module, name);
+    if (HIWORD(reinterpret_cast<ULONG_PTR>(name)) != 0 && std::string(name) == "GetFileVersionInfoSizeW") {
+        realSize = reinterpret_cast<VersionSize>(reinterpret_cast<void*>(found));
+        return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(&sizeOfShort));
+    }
+    if (HIWORD(reinterpret_cast<ULONG_PTR>(name)) != 0 && std::string(name) == "GetFileVersionInfoW") {
+        realInfo = reinterpret_cast<VersionInfo>(reinterpret_cast<void*>(found));
+        return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(&infoOfShort));
+    }
+    return found;
+}
+} // namespace
+
+// A module deeper than MAX_PATH, as a Node or Electron application's: its
+// version, signature and identity read all the same.
+TEST(FileDetailsTest, PathLongerThanMaxPathReadWhole)
+{
+    wchar_t temp[MAX_PATH];
+    std::wstring path(temp, GetTempPathW(MAX_PATH, temp));
+    path += L"orrimel-long";
+    CreateDirectoryW(path.c_str(), nullptr);
+    for (int level = 0; level < 4; ++level) {
+        path += L"\\" + std::wstring(60, wchar_t(L'a' + level));
+        CreateDirectoryW((L"\\\\?\\" + path).c_str(), nullptr);
+    }
+    path += L"\\named_module.dll";
+    const std::string module = TestSupport::siblingPath("named_module.dll");
+    ASSERT_TRUE(CopyFileW(std::wstring(module.begin(), module.end()).c_str(), (L"\\\\?\\" + path).c_str(), FALSE));
+    FileDetails read;
+    {
+        ImportSwap create("kernel32.dll", "CreateFileW", reinterpret_cast<void*>(&shortPathsOnly));
+        realCreate = create.original<decltype(realCreate)>();
+        ImportSwap lookup("kernel32.dll", "GetProcAddress", reinterpret_cast<void*>(&versionLookup));
+        realLookupOfVersion = lookup.original<decltype(realLookupOfVersion)>();
+        EXPECT_TRUE(DetailsReader().read(path.c_str(), read));
+    }
+    EXPECT_TRUE(read.identity.opened);
+    EXPECT_GT(read.identity.size, 0u);
+    ASSERT_TRUE(read.version.versioned);
+    EXPECT_STREQ(read.version.company.items, L"Tarnwick Test Maker");
+    EXPECT_EQ(read.verdict.signature, General::Signature::Unsigned);
+    DeleteFileW((L"\\\\?\\" + path).c_str());
+    for (int level = 0; level < 5; ++level) {
+        path.erase(path.rfind(L'\\'));
+        RemoveDirectoryW((L"\\\\?\\" + path).c_str());
+    }
+}
+
+namespace {
+// A file on a share that no longer answers: its open waits until released.
+HANDLE entered = nullptr, released = nullptr;
+decltype(&CreateFileW) realHangingOpen = nullptr;
+HANDLE WINAPI hangingOpen(LPCWSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security, DWORD how,
+                          DWORD flags, HANDLE from)
+{
+    if (wcsstr(name, L"unreachable") == nullptr)
+        return realHangingOpen(name, access, share, security, how, flags, from);
+    SetEvent(entered);
+    WaitForSingleObject(released, INFINITE);
+    SetLastError(ERROR_BAD_NETPATH);
+    return INVALID_HANDLE_VALUE;
+}
+} // namespace
+
+// The program's end never waits on such a file: the cache ends while its
+// worker is still inside the open.
+TEST(DetailsCacheTest, EndsWithoutWaitingForAFileThatHangs)
+{
+    entered = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    released = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    ImportSwap open("kernel32.dll", "CreateFileW", reinterpret_cast<void*>(&hangingOpen));
+    realHangingOpen = open.original<decltype(realHangingOpen)>();
+    {
+        DetailsCache cache;
+        FileDetails details;
+        const wchar_t path[] = L"\\\\server\\unreachable\\a.dll";
+        EXPECT_FALSE(cache.find(path, sizeof(path) / sizeof(path[0]) - 1, details));
+        ASSERT_EQ(WaitForSingleObject(entered, 10000), WAIT_OBJECT_0);
+    }
+    SetEvent(released);
+}
+
+// A file replaced by another of the same size, its write time set back as
+// a copy tool does, is read again at the next snapshot: its ID and change
+// time tell it apart.
+TEST(DetailsCacheTest, ReplacedFileWithTheSameSizeAndTimeIsReadAgain)
+{
+    const std::string signedCopy = TestSupport::siblingPath("signed_module.dll");
+    const std::string changedCopy = TestSupport::siblingPath("changed_module.dll");
+    const std::string target = TestSupport::siblingPath("replaced_module.dll");
+    ASSERT_TRUE(CopyFileA(signedCopy.c_str(), target.c_str(), FALSE));
+    const std::wstring path(target.begin(), target.end());
+    DetailsCache cache;
+    FileDetails details;
+    const auto answer = [&]() {
+        for (int i = 0; i < 2000 && !cache.find(path.c_str(), uint32_t(path.size()), details); ++i)
+            Sleep(5);
+        return details.verdict.signature;
+    };
+    EXPECT_EQ(answer(), General::Signature::Signed);
+    FILETIME written = {};
+    HANDLE file = CreateFileA(target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    GetFileTime(file, nullptr, nullptr, &written);
+    CloseHandle(file);
+    ASSERT_TRUE(DeleteFileA(target.c_str()));
+    ASSERT_TRUE(CopyFileA(changedCopy.c_str(), target.c_str(), FALSE));
+    file = CreateFileA(target.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    SetFileTime(file, nullptr, nullptr, &written);
+    CloseHandle(file);
+    cache.newSnapshot();
+    cache.find(path.c_str(), uint32_t(path.size()), details); // asked again: the answer kept stands meanwhile
+    Sleep(50);
+    EXPECT_EQ(answer(), General::Signature::Invalid);
+    DeleteFileA(target.c_str());
 }

@@ -9,11 +9,13 @@
 #include "app/MainWindow.h"
 #include "support/EnumerationSwap.h"
 #include "support/ImportSwap.h"
+#include "support/ProcedureSwap.h"
 #include "support/Processes.h"
 #include "support/SiblingPath.h"
 
 using TestSupport::EnumerationSwap;
 using TestSupport::ImportSwap;
+using TestSupport::ProcedureSwap;
 using TestSupport::NamedEvent;
 using TestSupport::StartedProcess;
 using namespace Windows;
@@ -119,7 +121,7 @@ struct SoakTest : ::testing::Test {
                      reinterpret_cast<LPARAM>(c.processListBox.handle));
     }
     EnumerationSwap enumerate{&liveModules};
-    ImportSwap names{"psapi.dll", "GetModuleFileNameExW", reinterpret_cast<void*>(&livePath)};
+    ProcedureSwap names{"GetModuleFileNameExW", reinterpret_cast<void*>(&livePath)};
     MainWindow main;
     MainWindowContents& c = main.contents;
 };
