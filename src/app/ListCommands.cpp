@@ -8,18 +8,27 @@
 #include <new>
 
 #include "core/Errors.h"
-#include "inspection/RowWriter.h"
+#include "rows/RowWriter.h"
 #include "resources/ResourceIds.h"
 #include "toolkit/Clipboard.h"
 #include "toolkit/ErrorBox.h"
 #include "toolkit/Window.h"
+#include "inspection/ProcessFacts.h"
 
 namespace Windows {
+
+using Inspection::ModuleEntry;
+using Inspection::ModuleList;
+using Inspection::ProcessEntry;
+using Inspection::ProcessList;
+using Inspection::readImagePath;
+
+using Inspection::reasonText;
 namespace ListCommands {
 
 namespace {
 
-using General::Column;
+using Rows::Column;
 
 const Column processColumns[] = {Column::Name, Column::PID, Column::Path};
 const Column moduleColumns[] = {Column::Name, Column::Path};
@@ -80,12 +89,12 @@ void copy(const MainLists& lists, HWND list)
 
 void processListText(const ProcessList& processes, General::Array<wchar_t>& into)
 {
-    const General::RowWriter writer(General::RowFormat::Tab, processColumns, 3);
+    const Rows::RowWriter writer(Rows::RowFormat::Tab, processColumns, 3);
     writer.header(into);
     General::Array<wchar_t> path;
     for (uint32_t i = 0; i < processes.entries.count; ++i) {
         const ProcessEntry& entry = *processes.entries[i];
-        General::ResultRow row;
+        Rows::ResultRow row;
         row.name = textOf(entry.wideName);
         row.processId = entry.processId;
         if (readImagePath(entry.processId, path)) {
@@ -98,17 +107,17 @@ void processListText(const ProcessList& processes, General::Array<wchar_t>& into
 
 void moduleListText(const ModuleList& modules, General::Array<wchar_t>& into)
 {
-    const General::RowWriter writer(General::RowFormat::Tab, moduleColumns, 2);
+    const Rows::RowWriter writer(Rows::RowFormat::Tab, moduleColumns, 2);
     writer.header(into);
     // The reason row, as it reads: its one field.
     if (const wchar_t* reason = reasonText(modules.outcome)) {
-        General::ResultRow row;
+        Rows::ResultRow row;
         row.name = reason;
-        General::RowWriter(General::RowFormat::Tab, moduleColumns, 1).row(into, row);
+        Rows::RowWriter(Rows::RowFormat::Tab, moduleColumns, 1).row(into, row);
     }
     for (uint32_t i = 0; i < modules.entries.count; ++i) {
         const ModuleEntry& entry = *modules.entries[i];
-        General::ResultRow row;
+        Rows::ResultRow row;
         uint32_t length = 0;
         row.name = entry.wideName(length);
         row.path = textOf(entry.widePath);

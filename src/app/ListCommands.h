@@ -15,8 +15,8 @@ namespace Windows {
 // takes WM_COMMAND for Find and for a selection a command made.
 struct MainLists {
     HWND owner;
-    ProcessList& processes;
-    ModuleList& modules;
+    Inspection::ProcessList& processes;
+    Inspection::ModuleList& modules;
 };
 
 namespace ListCommands {
@@ -32,8 +32,8 @@ void perform(const MainLists& lists, HWND list, UINT command);
 const wchar_t* selectedPath(const MainLists& lists, HWND list, General::Array<wchar_t>& buffer);
 
 // Copy All's text of each list, as the clipboard takes it.
-void processListText(const ProcessList& processes, General::Array<wchar_t>& into);
-void moduleListText(const ModuleList& modules, General::Array<wchar_t>& into);
+void processListText(const Inspection::ProcessList& processes, General::Array<wchar_t>& into);
+void moduleListText(const Inspection::ModuleList& modules, General::Array<wchar_t>& into);
 
 } // namespace ListCommands
 } // namespace Windows

@@ -9,11 +9,12 @@
 namespace Windows {
 namespace ListMenu {
 
-HMENU make(bool moduleList, bool selected, bool rows, bool path)
+MenuHandle make(bool moduleList, bool selected, bool rows, bool path)
 {
-    HMENU menu = CreatePopupMenu();
-    if (menu == nullptr)
+    MenuHandle made(CreatePopupMenu());
+    if (!made.valid())
         throw WindowsError(GetLastError());
+    const HMENU menu = made.get();
     const auto state = [](bool applies) { return MF_STRING | (applies ? MF_ENABLED : MF_GRAYED); };
     AppendMenuW(menu, state(selected), IDM_COPY, L"&Copy\tCtrl+C");
     AppendMenuW(menu, state(rows), IDM_COPY_ALL, L"Copy &All\tCtrl+Shift+C");
@@ -24,7 +25,7 @@ HMENU make(bool moduleList, bool selected, bool rows, bool path)
         AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
         AppendMenuW(menu, state(selected), IDM_FIND, L"Find &Processes Using This Module\tCtrl+F");
     }
-    return menu;
+    return made;
 }
 
 void show(const MainLists& lists, HWND list, LPARAM at)
@@ -64,11 +65,9 @@ void show(const MainLists& lists, HWND list, LPARAM at)
     const bool rows = SendMessageA(list, LB_GETCOUNT, 0, 0) > 0;
     UINT command = 0;
     try {
-        HMENU menu = make(moduleList, selected, rows, ListCommands::selectedPath(lists, list, buffer) != nullptr);
-        command = static_cast<UINT>(
-            TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN, point.x, point.y, 0, lists.owner,
-                           nullptr));
-        DestroyMenu(menu);
+        const MenuHandle menu = make(moduleList, selected, rows, ListCommands::selectedPath(lists, list, buffer) != nullptr);
+        command = static_cast<UINT>(TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN, point.x,
+                                                   point.y, 0, lists.owner, nullptr));
     } catch (WindowsError& error) {
         tellError(lists.owner, error.code, "Tarnwick Orrimel", MB_ICONERROR);
         return;

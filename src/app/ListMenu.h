@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "ListCommands.h"
+#include "core/Handles.h"
 
 namespace Windows {
 namespace ListMenu {
@@ -15,7 +16,7 @@ namespace ListMenu {
 void show(const MainLists& lists, HWND list, LPARAM at);
 
 // The menu as shown, items that do not apply greyed.
-HMENU make(bool moduleList, bool selected, bool rows, bool path);
+MenuHandle make(bool moduleList, bool selected, bool rows, bool path);
 
 } // namespace ListMenu
 } // namespace Windows

@@ -6,15 +6,20 @@
 #include "resources/ResourceIds.h"
 #include "toolkit/ErrorBox.h"
 #include "toolkit/WindowClass.h"
+#include "inspection/ProcessFacts.h"
 
 namespace Windows {
+
+using Inspection::ModuleEntry;
+using Inspection::ProcessEntry;
+using Inspection::processHasEnded;
 
 const char* const homePageAddress = "http://www.tarnwick.example/";
 const char* const copyrightAddress = "http://www.tarnwick.example/downloads/Copyright.htm";
 const char* const copyrightNotice = "Copyright (c) 2026 Tarnwick Orrimel. All rights reserved.";
 
 const ClassAttributes MainWindow::attributes = {"MainWindow", nullptr, CS_HREDRAW | CS_VREDRAW,
-                                                MAKEINTRESOURCEA(32512), &mainWindowBrush, true, false};
+                                                IDC_ARROW, &mainWindowBrush, true, false};
 
 MainWindowContents::MainWindowContents()
     : owner(nullptr),

@@ -15,6 +15,7 @@
 #include "controls/ProcessListBox.h"
 #include "controls/TitleBand.h"
 #include "toolkit/Font.h"
+#include "toolkit/PrivateMessages.h"
 #include "toolkit/TopLevel.h"
 #include "toolkit/Window.h"
 
@@ -25,8 +26,6 @@ class MainWindow;
 // The window's outer size at 96 DPI, frame included.
 const SIZE mainWindowSize = {467, 430};
 
-// Posted by the details cache when answers arrived.
-const UINT WM_DETAILSREAD = WM_APP + 0x3A01;
 
 // The children's ids.
 enum MainChildId { ProcessListId = 1001, ModuleListId = 1002, PathBoxId = 1003 };
@@ -53,7 +52,7 @@ struct MainWindowContents : TopLevelContents, ResultTarget {
     MainWindow* owner;
     // Module files' versions and signatures, read on a thread of their own
     // for the tooltip and the find window; it outlives both.
-    DetailsCache details;
+    Details::DetailsCache details;
     // Made when first opened; destroyed after the children, before the window.
     ModuleFinder finder;
     RowTooltip tooltip;

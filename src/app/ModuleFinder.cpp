@@ -2,7 +2,7 @@
 // and its opening. What it shows of the results is in ModuleFinderResults.
 #include "ModuleFinder.h"
 
-#include "inspection/RowWriter.h"
+#include "rows/RowWriter.h"
 #include "resources/ResourceIds.h"
 #include "toolkit/CommonControls.h"
 #include "toolkit/Dpi.h"
@@ -10,6 +10,8 @@
 #include "toolkit/WindowClass.h"
 
 namespace Windows {
+
+using Details::DetailsCache;
 
 namespace {
 
@@ -24,16 +26,13 @@ const int statusHeight = 16;
 const int gap = 6;
 const int fontHeight = 11;
 const int columnWidths[] = {140, 64, 316, 80, 140};
-const General::Column columns[] = {General::Column::Process, General::Column::PID, General::Column::Path,
-                                   General::Column::Version, General::Column::Signer};
-const int columnCount = 5;
 
 // The dialog face, as the system paints it.
 const HBRUSH faceBrush = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
 
 } // namespace
 
-const ClassAttributes ModuleFinder::attributes = {"ModuleFinder", nullptr, 0, MAKEINTRESOURCEA(32512), &faceBrush,
+const ClassAttributes ModuleFinder::attributes = {"ModuleFinder", nullptr, 0, IDC_ARROW, &faceBrush,
                                                   true, false};
 
 HWND ModuleFinder::create(const CreateParams& params) { return WindowClass<ModuleFinder>::create(*this, params); }
@@ -107,7 +106,7 @@ void ModuleFinderContents::makeChildren()
         column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM | (i == 1 ? LVCF_FMT : 0);
         column.fmt = LVCFMT_RIGHT;
         column.cx = columnWidths[i];
-        column.pszText = const_cast<wchar_t*>(General::columnName(columns[i]));
+        column.pszText = const_cast<wchar_t*>(Rows::columnName(ModuleFinderContents::columns[i]));
         column.iSubItem = i;
         SendMessageW(results, LVM_INSERTCOLUMNW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column));
     }
@@ -118,10 +117,10 @@ void ModuleFinderContents::makeChildren()
 
 void ModuleFinderContents::scaleTo(int newDpi)
 {
-    GdiObject replaced(font.object);
-    font.object = madeFont(fontHeight, FW_NORMAL, 0, newDpi);
+    GdiObject replaced(font.release());
+    font.reset(madeFont(fontHeight, FW_NORMAL, 0, newDpi));
     for (HWND child : {textBox, results, status})
-        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font.object), TRUE);
+        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
     for (int i = 0; i < columnCount; ++i)
         SendMessageW(results, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(i), scaled(columnWidths[i], newDpi));
     placeChildren();

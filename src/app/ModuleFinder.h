@@ -8,7 +8,8 @@
 #include <cstdint>
 
 #include "core/Handles.h"
-#include "inspection/DetailsCache.h"
+#include "details/DetailsCache.h"
+#include "rows/RowWriter.h"
 #include "inspection/ModuleSearch.h"
 #include "toolkit/TopLevel.h"
 #include "toolkit/Window.h"
@@ -32,6 +33,10 @@ protected:
 // process, and a status line. Its failures are told in the status line;
 // none leaves it.
 struct ModuleFinderContents : TopLevelContents {
+    // The results' columns, as the list heads them and its cells show them.
+    static const int columnCount = 5;
+    static const Rows::Column columns[columnCount];
+
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
     void makeChildren();
@@ -55,22 +60,22 @@ struct ModuleFinderContents : TopLevelContents {
     // The counts of the last filter, and how many files shown are verified.
     void showCounts();
     // The result's file details, or false while they are read.
-    bool details(uint32_t item, FileDetails& into);
+    bool details(uint32_t item, Details::FileDetails& into);
     void showStatus(const wchar_t* text);
     void showError(uint32_t code);
     const wchar_t* cellText(int item, int column);
 
     ModuleFinder* owner = nullptr;
     ResultTarget* target = nullptr;
-    DetailsCache* cache = nullptr;
-    General::ModuleIndex::Counts counts = {0, 0, 0};
-    FileDetails file; // the last cell's
+    Details::DetailsCache* cache = nullptr;
+    Inspection::ModuleIndex::Counts counts = {0, 0, 0};
+    Details::FileDetails file; // the last cell's
     HWND textBox = nullptr;
     HWND results = nullptr;
     HWND status = nullptr;
     GdiObject font;
-    ModuleSearch finder;
-    General::Array<General::ModuleIndex::Row> rows;
+    Inspection::ModuleSearch finder;
+    General::Array<Inspection::ModuleIndex::Row> rows;
     General::Array<wchar_t> text;   // the text box's text, as last filtered
     General::Array<wchar_t> buffer; // the status line, or a cell
 };
@@ -89,7 +94,7 @@ public:
     // selected, searched in a fresh snapshot; its results are shown in
     // `target`. Raises WindowsError only when the window cannot be made.
     // Versions and signers come from `cache`.
-    void open(HWND ownerWindow, ResultTarget& target, DetailsCache& cache, const wchar_t* name, uint32_t length);
+    void open(HWND ownerWindow, ResultTarget& target, Details::DetailsCache& cache, const wchar_t* name, uint32_t length);
 
     ModuleFinderContents contents;
     static const struct ClassAttributes attributes;

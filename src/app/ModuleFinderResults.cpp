@@ -5,10 +5,13 @@
 #include <new>
 
 #include "core/Errors.h"
-#include "inspection/RowWriter.h"
+#include "rows/ModuleRow.h"
 #include "toolkit/Clipboard.h"
 
 namespace Windows {
+
+using Details::FileDetails;
+using Rows::fillDetails;
 
 namespace {
 
@@ -23,10 +26,10 @@ void readText(HWND box, General::Array<wchar_t>& into)
     into[static_cast<uint32_t>(read)] = L'\0';
 }
 
-const General::Column cellColumns[] = {General::Column::Process, General::Column::PID, General::Column::Path,
-                                       General::Column::Version, General::Column::Signer};
-
 } // namespace
+
+const Rows::Column ModuleFinderContents::columns[columnCount] = {
+    Rows::Column::Process, Rows::Column::PID, Rows::Column::Path, Rows::Column::Version, Rows::Column::Signer};
 
 void ModuleFinderContents::search()
 {
@@ -70,15 +73,15 @@ void ModuleFinderContents::showCounts()
         return;
     }
     buffer.dropBack(buffer.count);
-    General::appendCounts(buffer, counts);
+    Rows::appendCounts(buffer, counts);
     uint32_t asked = 0, answered = 0;
     if (cache != nullptr)
         cache->progress(asked, answered);
     if (answered < asked) {
         buffer.appendRange(L" Verifying ", 11);
-        General::appendCount(buffer, answered, L"of", L"of");
+        Rows::appendCount(buffer, answered, L"of", L"of");
         buffer.appendRepeated(1, L' ');
-        General::appendCount(buffer, asked, L"file.", L"files.");
+        Rows::appendCount(buffer, asked, L"file.", L"files.");
     }
     buffer.appendRepeated(1, L'\0');
     showStatus(buffer.items);
@@ -92,8 +95,8 @@ void ModuleFinderContents::detailsRead()
 
 bool ModuleFinderContents::details(uint32_t item, FileDetails& into)
 {
-    const General::ModuleIndex::Row row = rows[item];
-    return row.module != General::ModuleIndex::none && cache != nullptr &&
+    const Inspection::ModuleIndex::Row row = rows[item];
+    return row.module != Inspection::ModuleIndex::none && cache != nullptr &&
            cache->find(finder.index.path(row.module), finder.index.modules[row.module].length, into);
 }
 
@@ -109,20 +112,20 @@ const wchar_t* ModuleFinderContents::cellText(int item, int column)
 {
     if (item < 0 || static_cast<uint32_t>(item) >= rows.count || column < 0 || column > 4)
         return L"";
-    General::ResultRow row = General::indexRow(finder.index, rows[static_cast<uint32_t>(item)]);
+    Rows::ResultRow row = Rows::indexRow(finder.index, rows[static_cast<uint32_t>(item)]);
     // Filled as the answers come; the list never waits for them.
     if (column >= 3 && details(static_cast<uint32_t>(item), file)) {
         fillDetails(row, file);
         // Who signed it, or else what its signature says.
-        if (column == 4 && !General::trusted(file.verdict.signature) &&
-            file.verdict.signature != General::Signature::Untrusted)
+        if (column == 4 && !Details::trusted(file.verdict.signature) &&
+            file.verdict.signature != Details::Signature::Untrusted)
             row.signer = row.signature;
     }
     // A process that could not be searched says why in the Path column.
-    const General::Column column3 = row.path == nullptr && column == 2 ? General::Column::Status : cellColumns[column];
+    const Rows::Column column3 = row.path == nullptr && column == 2 ? Rows::Column::Status : ModuleFinderContents::columns[column];
     wchar_t number[16];
     uint32_t length = 0;
-    const wchar_t* cell = General::RowWriter::cell(row, column3, number, length);
+    const wchar_t* cell = Rows::RowWriter::cell(row, column3, number, length);
     buffer.dropBack(buffer.count);
     buffer.appendRange(cell, length);
     buffer.appendRepeated(1, L'\0');
@@ -153,9 +156,9 @@ void ModuleFinderContents::showResult(int item)
 {
     if (item < 0 || static_cast<uint32_t>(item) >= rows.count || target == nullptr)
         return;
-    const General::ModuleIndex::Row row = rows[static_cast<uint32_t>(item)];
+    const Inspection::ModuleIndex::Row row = rows[static_cast<uint32_t>(item)];
     const uint32_t processId = finder.index.processes[row.process].processId;
-    const wchar_t* path = row.module != General::ModuleIndex::none ? finder.index.path(row.module) : nullptr;
+    const wchar_t* path = row.module != Inspection::ModuleIndex::none ? finder.index.path(row.module) : nullptr;
     try {
         if (!target->showModule(processId, path))
             showStatus(L"The process has ended.");
@@ -173,14 +176,14 @@ void ModuleFinderContents::copy(bool all)
         return;
     }
     General::Array<wchar_t> copied;
-    const General::ModuleIndex& index = finder.index;
+    const Inspection::ModuleIndex& index = finder.index;
     try {
         if (all) {
             // As the lister's CSV has them: a reason in Status, not in Path.
-            const General::RowWriter writer(General::RowFormat::Tab, General::resultColumns, 9);
+            const Rows::RowWriter writer(Rows::RowFormat::Tab, Rows::resultColumns, 9);
             writer.header(copied);
             for (uint32_t i = 0; i < rows.count; ++i) {
-                General::ResultRow row = General::indexRow(index, rows[i]);
+                Rows::ResultRow row = Rows::indexRow(index, rows[i]);
                 if (details(i, file))
                     fillDetails(row, file);
                 writer.row(copied, row);
@@ -191,8 +194,8 @@ void ModuleFinderContents::copy(bool all)
                                      results, LVM_GETNEXTITEM, static_cast<WPARAM>(item), LVNI_SELECTED))) >= 0;) {
                 const uint32_t module = static_cast<uint32_t>(item) < rows.count
                                             ? rows[static_cast<uint32_t>(item)].module
-                                            : General::ModuleIndex::none;
-                if (module == General::ModuleIndex::none)
+                                            : Inspection::ModuleIndex::none;
+                if (module == Inspection::ModuleIndex::none)
                     continue;
                 if (copied.count != 0)
                     copied.appendRange(L"\r\n", 2);

@@ -3,11 +3,17 @@
 
 #include <new>
 
-#include "inspection/RowTip.h"
+#include "rows/RowTip.h"
 #include "toolkit/CommonControls.h"
 #include "toolkit/Window.h"
 
 namespace Windows {
+
+using Details::DetailsCache;
+namespace ListRows = Inspection::ListRows;
+using Inspection::ModuleList;
+using Inspection::ProcessList;
+using Inspection::reasonText;
 
 void RowTooltip::create(HWND owner, ProcessList& processList, ModuleList& moduleList, DetailsCache& cache)
 {
@@ -68,7 +74,7 @@ void RowTooltip::giveText(NMTTDISPINFOW& info)
         } else if (list == modules->listBox->handle && modules->tracking.row >= 0) {
             // The reason row stands alone, for the last fill's outcome.
             if (modules->entries.count == 0) {
-                if (const wchar_t* meaning = General::reasonTip(reasonText(modules->outcome)))
+                if (const wchar_t* meaning = Rows::reasonTip(reasonText(modules->outcome)))
                     info.lpszText = const_cast<wchar_t*>(meaning);
                 return;
             }

@@ -7,10 +7,10 @@
 
 #include <cstdint>
 
-#include "inspection/DetailsCache.h"
+#include "details/DetailsCache.h"
 #include "inspection/ModuleList.h"
 #include "inspection/ProcessList.h"
-#include "inspection/RowDetails.h"
+#include "app/RowDetails.h"
 
 namespace Windows {
 
@@ -19,7 +19,7 @@ class RowTooltip {
 public:
     // Made over both lists; a tooltip the system refuses leaves the lists
     // without tips, and nothing else changes.
-    void create(HWND owner, ProcessList& processes, ModuleList& modules, DetailsCache& signatures);
+    void create(HWND owner, Inspection::ProcessList& processes, Inspection::ModuleList& modules, Details::DetailsCache& signatures);
     // The tip's text, asked by TTN_GETDISPINFOW.
     void giveText(NMTTDISPINFOW& info);
     // An answer arrived: a tip showing asks for its text again.
@@ -28,9 +28,9 @@ public:
     HWND handle = nullptr;
 
 private:
-    ProcessList* processes = nullptr;
-    ModuleList* modules = nullptr;
-    DetailsCache* signatures = nullptr;
+    Inspection::ProcessList* processes = nullptr;
+    Inspection::ModuleList* modules = nullptr;
+    Details::DetailsCache* signatures = nullptr;
     RowDetails details;
 };
 

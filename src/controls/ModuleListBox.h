@@ -12,7 +12,7 @@ public:
     ModuleListBox() : contents(this) {}
     HWND create(const CreateParams& params) override;
 
-    ModuleList contents;
+    Inspection::ModuleList contents;
     static const struct ClassAttributes attributes;
 };
 

@@ -12,7 +12,7 @@ public:
     ProcessListBox() : contents(this) {}
     HWND create(const CreateParams& params) override;
 
-    ProcessList contents;
+    Inspection::ProcessList contents;
     static const struct ClassAttributes attributes;
 };
 

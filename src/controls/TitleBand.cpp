@@ -32,7 +32,7 @@ void TitleBandContents::paint()
     // Declared first, so the pen is deleted after EndPaint.
     GdiObject pen(CreatePen(PS_SOLID, 1, RGB(204, 204, 204)));
     PaintScope paint(owner->handle);
-    SelectObject(paint.dc, pen.object);
+    SelectObject(paint.dc, pen.get());
 
     // A pixel thick at 96 DPI, a row more for each further pixel of the
     // scaling. A line leaves out its end point: the top one stops a pixel
@@ -50,19 +50,19 @@ void TitleBandContents::paint()
     // with the platform's smoothing. Selected out again before it is
     // deleted: a selected bitmap is not.
     const int factor = dpi > 96 ? 2 : 1;
-    MemoryDc memory(paint.dc);
+    MemoryDc memory(CreateCompatibleDC(paint.dc));
     GdiObject banner(LoadImageA(moduleInstance, MAKEINTRESOURCEA(factor == 2 ? IDB_BANNER_2X : IDB_BANNER),
                                 IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
-    HGDIOBJ previous = SelectObject(memory.dc, banner.object);
+    HGDIOBJ previous = SelectObject(memory.get(), banner.get());
     if (dpi == 96) {
-        BitBlt(paint.dc, 0, 5, 258, 24, memory.dc, 0, 0, SRCCOPY);
+        BitBlt(paint.dc, 0, 5, 258, 24, memory.get(), 0, 0, SRCCOPY);
     } else {
         SetStretchBltMode(paint.dc, HALFTONE);
         SetBrushOrgEx(paint.dc, 0, 0, nullptr);
-        StretchBlt(paint.dc, 0, scaled(5, dpi), scaled(258, dpi), scaled(24, dpi), memory.dc, 0, 0, 258 * factor,
+        StretchBlt(paint.dc, 0, scaled(5, dpi), scaled(258, dpi), scaled(24, dpi), memory.get(), 0, 0, 258 * factor,
                    24 * factor, SRCCOPY);
     }
-    SelectObject(memory.dc, previous);
+    SelectObject(memory.get(), previous);
 }
 
 } // namespace Windows

@@ -1,59 +1,121 @@
 #pragma once
 
-// Holders that close kernel handles and free GDI objects and device contexts.
+// Holders that give back what the system hands out: kernel handles, GDI
+// objects, memory device contexts, service manager handles, menus, and a
+// critical section; and the brackets of a window's device context.
 #include <windows.h>
 
 namespace Windows {
 
-// Closes a kernel handle (process, snapshot, thread) on every way out of the
-// scope that opened it. Null and INVALID_HANDLE_VALUE hold nothing.
-class KernelHandle {
+// Sole owner of one handle: move-only, given back when the holder ends or
+// is reset; release() hands it over without giving it back. `Traits` names
+// the type, its empty value, what counts as held, and how it is given back.
+template <class Traits>
+class UniqueHandle {
 public:
-    explicit KernelHandle(HANDLE value = nullptr) : handle(value) {}
-    KernelHandle(const KernelHandle&) = delete;
-    KernelHandle& operator=(const KernelHandle&) = delete;
-    ~KernelHandle() { close(); }
+    using Type = typename Traits::Type;
 
-    bool valid() const { return handle != nullptr && handle != INVALID_HANDLE_VALUE; }
-
-    void close()
+    explicit UniqueHandle(Type value = Traits::empty()) : held(value) {}
+    UniqueHandle(UniqueHandle&& other) noexcept : held(other.release()) {}
+    UniqueHandle& operator=(UniqueHandle&& other) noexcept
     {
-        if (valid())
-            CloseHandle(handle);
-        handle = nullptr;
+        reset(other.release());
+        return *this;
+    }
+    UniqueHandle(const UniqueHandle&) = delete;
+    UniqueHandle& operator=(const UniqueHandle&) = delete;
+    ~UniqueHandle() { reset(); }
+
+    Type get() const { return held; }
+    bool valid() const { return Traits::valid(held); }
+
+    // Gives back what is held, then holds `value`.
+    void reset(Type value = Traits::empty())
+    {
+        if (Traits::valid(held))
+            Traits::close(held);
+        held = value;
     }
 
-    HANDLE handle;
+    Type release()
+    {
+        const Type kept = held;
+        held = Traits::empty();
+        return kept;
+    }
+
+private:
+    Type held;
 };
 
-// Deletes a GDI object (pen, bitmap, font) when the scope ends.
-class GdiObject {
-public:
-    explicit GdiObject(HGDIOBJ value = nullptr) : object(value) {}
-    GdiObject(const GdiObject&) = delete;
-    GdiObject& operator=(const GdiObject&) = delete;
-    ~GdiObject()
-    {
-        if (object != nullptr)
-            DeleteObject(object);
-    }
-
-    HGDIOBJ object;
+// A process, thread, snapshot, file or event. Null and INVALID_HANDLE_VALUE
+// hold nothing.
+struct KernelTraits {
+    using Type = HANDLE;
+    static Type empty() { return nullptr; }
+    static bool valid(Type value) { return value != nullptr && value != INVALID_HANDLE_VALUE; }
+    static void close(Type value) { CloseHandle(value); }
 };
+using KernelHandle = UniqueHandle<KernelTraits>;
 
-// A memory device context, deleted when the scope ends.
-class MemoryDc {
+// A pen, bitmap or font.
+struct GdiTraits {
+    using Type = HGDIOBJ;
+    static Type empty() { return nullptr; }
+    static bool valid(Type value) { return value != nullptr; }
+    static void close(Type value) { DeleteObject(value); }
+};
+using GdiObject = UniqueHandle<GdiTraits>;
+
+// A memory device context.
+struct MemoryDcTraits {
+    using Type = HDC;
+    static Type empty() { return nullptr; }
+    static bool valid(Type value) { return value != nullptr; }
+    static void close(Type value) { DeleteDC(value); }
+};
+using MemoryDc = UniqueHandle<MemoryDcTraits>;
+
+// The service manager, or a service.
+struct ServiceTraits {
+    using Type = SC_HANDLE;
+    static Type empty() { return nullptr; }
+    static bool valid(Type value) { return value != nullptr; }
+    static void close(Type value) { CloseServiceHandle(value); }
+};
+using ServiceHandle = UniqueHandle<ServiceTraits>;
+
+// A menu no window owns.
+struct MenuTraits {
+    using Type = HMENU;
+    static Type empty() { return nullptr; }
+    static bool valid(Type value) { return value != nullptr; }
+    static void close(Type value) { DestroyMenu(value); }
+};
+using MenuHandle = UniqueHandle<MenuTraits>;
+
+// A critical section, made with its holder and deleted with it.
+class CriticalSection {
 public:
-    explicit MemoryDc(HDC compatibleWith) : dc(CreateCompatibleDC(compatibleWith)) {}
-    MemoryDc(const MemoryDc&) = delete;
-    MemoryDc& operator=(const MemoryDc&) = delete;
-    ~MemoryDc()
-    {
-        if (dc != nullptr)
-            DeleteDC(dc);
-    }
+    CriticalSection() { InitializeCriticalSection(&section); }
+    CriticalSection(const CriticalSection&) = delete;
+    CriticalSection& operator=(const CriticalSection&) = delete;
+    ~CriticalSection() { DeleteCriticalSection(&section); }
 
-    HDC dc;
+    // Held until the scope of the returned guard ends.
+    class Held {
+    public:
+        explicit Held(CriticalSection& lock) : locked(lock.section) { EnterCriticalSection(&locked); }
+        Held(const Held&) = delete;
+        Held& operator=(const Held&) = delete;
+        ~Held() { LeaveCriticalSection(&locked); }
+
+    private:
+        CRITICAL_SECTION& locked;
+    };
+
+private:
+    CRITICAL_SECTION section;
 };
 
 // A window's device context from GetDC, released when the scope ends.

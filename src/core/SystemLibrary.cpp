@@ -25,11 +25,10 @@ void searchSystemFolderOnly()
 {
     using SetDirectories = BOOL(WINAPI*)(DWORD);
     using SetDirectory = BOOL(WINAPI*)(LPCWSTR);
-    const DWORD systemFolder = 0x00000800; // LOAD_LIBRARY_SEARCH_SYSTEM32
     const HMODULE kernel = GetModuleHandleA("kernel32.dll");
     const auto set = reinterpret_cast<SetDirectories>(
         reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
-    if (set != nullptr && set(systemFolder))
+    if (set != nullptr && set(LOAD_LIBRARY_SEARCH_SYSTEM32))
         return;
     // Without it (XP, and Vista or 7 without their loader update) the
     // program's folder is still searched first; the current folder at least

@@ -21,4 +21,13 @@ void narrowText(const wchar_t* text, uint32_t length, General::String& into)
         throw WindowsError(GetLastError());
 }
 
+void fold(const wchar_t* text, uint32_t length, General::Array<wchar_t>& into)
+{
+    into.dropBack(into.count);
+    into.appendRepeated(length + 1, L'\0');
+    if (length != 0 && LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, text, static_cast<int>(length), into.items,
+                                    static_cast<int>(length)) == 0)
+        throw WindowsError(GetLastError());
+}
+
 } // namespace Windows

@@ -3,6 +3,7 @@
 // UTF-16 text from the system converted into the program's 8-bit text.
 #include <cstdint>
 
+#include "Array.h"
 #include "String.h"
 
 namespace Windows {
@@ -12,5 +13,9 @@ namespace Windows {
 // honoured), into a block of the exact size the system asks for. A character
 // the code page lacks comes out as the system's default character.
 void narrowText(const wchar_t* text, uint32_t length, General::String& into);
+
+// Replaces `into` by the text upper-cased with the system's table, as file
+// names compare, each UTF-16 unit to one; NUL-terminated.
+void fold(const wchar_t* text, uint32_t length, General::Array<wchar_t>& into);
 
 } // namespace Windows

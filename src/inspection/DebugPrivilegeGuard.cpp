@@ -3,7 +3,9 @@
 
 #include "core/Errors.h"
 
-namespace Windows {
+namespace Inspection {
+
+using Windows::WindowsError;
 
 void DebugPrivilegeGuard::enable()
 {
@@ -46,4 +48,4 @@ void DebugPrivilegeGuard::restore()
     token = nullptr;
 }
 
-} // namespace Windows
+} // namespace Inspection

@@ -3,7 +3,7 @@
 // The debug privilege, enabled for one scope.
 #include <windows.h>
 
-namespace Windows {
+namespace Inspection {
 
 // Enables the debug privilege of this process for one scope and puts the
 // former state back when the scope ends, however it ends.
@@ -22,4 +22,4 @@ public:
     TOKEN_PRIVILEGES previousState;
 };
 
-} // namespace Windows
+} // namespace Inspection

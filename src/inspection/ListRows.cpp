@@ -5,7 +5,11 @@
 
 #include "toolkit/Window.h"
 
-namespace Windows {
+namespace Inspection {
+
+using Windows::Window;
+
+using Windows::childParams;
 namespace ListRows {
 
 void removeAll(HWND listBox) { SendMessageA(listBox, LB_RESETCONTENT, 0, 0); }
@@ -112,4 +116,4 @@ HWND createChild(Window& listBox, HWND parent, int id, int x, int y)
 }
 
 } // namespace ListRows
-} // namespace Windows
+} // namespace Inspection

@@ -10,8 +10,10 @@
 #include "core/OwnerPtr.h"
 
 namespace Windows {
-
 class Window;
+} // namespace Windows
+
+namespace Inspection {
 
 // The six list-box operations both lists work through.
 namespace ListRows {
@@ -56,7 +58,7 @@ struct RowTracking {
 
 // Creates a list box window of the object's class as the main window lays
 // the lists out: 200 x 200, client edge, notifying its parent.
-HWND createChild(Window& listBox, HWND parent, int id, int x, int y);
+HWND createChild(Windows::Window& listBox, HWND parent, int id, int x, int y);
 
 // Appends the entry and a row showing rowText(entry) whose item data is the
 // entry's index. A row the control refuses takes no item data (row -1 would
@@ -89,4 +91,4 @@ Entry* selectedEntry(HWND listBox, const General::OwnerArray<Entry>& entries)
 }
 
 } // namespace ListRows
-} // namespace Windows
+} // namespace Inspection

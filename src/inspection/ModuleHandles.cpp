@@ -3,7 +3,7 @@
 
 #ifdef _WIN64
 
-namespace Windows {
+namespace Inspection {
 
 namespace {
 
@@ -98,6 +98,6 @@ const wchar_t* SystemFolderMap::apply(HMODULE module, const wchar_t* path, uint3
     return mapped.items;
 }
 
-} // namespace Windows
+} // namespace Inspection
 
 #endif

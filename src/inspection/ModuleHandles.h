@@ -8,7 +8,7 @@
 #include "ProcessStatus.h"
 #include "core/Array.h"
 
-namespace Windows {
+namespace Inspection {
 
 // What differs between the builds in reading a process's modules.
 //
@@ -59,4 +59,4 @@ inline const wchar_t* SystemFolderMap::apply(HMODULE, const wchar_t* path, uint3
 }
 #endif
 
-} // namespace Windows
+} // namespace Inspection

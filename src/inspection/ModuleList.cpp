@@ -3,13 +3,16 @@
 
 #include <utility>
 
-#include "FileName.h"
+#include "core/FileName.h"
 #include "ListRows.h"
 #include "core/Errors.h"
 #include "core/WideText.h"
 #include "toolkit/Window.h"
 
-namespace Windows {
+namespace Inspection {
+
+using Windows::WindowsError;
+using Windows::narrowText;
 
 namespace {
 
@@ -112,4 +115,4 @@ HWND ModuleList::createChild(HWND parent, int id, int x, int y)
     return ListRows::createChild(*listBox, parent, id, x, y);
 }
 
-} // namespace Windows
+} // namespace Inspection

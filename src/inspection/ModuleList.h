@@ -11,8 +11,10 @@
 #include "core/String.h"
 
 namespace Windows {
-
 class Window;
+} // namespace Windows
+
+namespace Inspection {
 
 struct ModuleEntry {
     explicit ModuleEntry(const char* fullPath);
@@ -33,7 +35,7 @@ struct ModuleEntry {
 // they cannot be listed.
 class ModuleList {
 public:
-    explicit ModuleList(Window* owner) : listBox(owner) {}
+    explicit ModuleList(Windows::Window* owner) : listBox(owner) {}
 
     // Takes nothing; follows the pointer over the rows for their tooltip.
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
@@ -48,7 +50,7 @@ public:
 
     HWND createChild(HWND parent, int id, int x, int y);
 
-    Window* listBox;
+    Windows::Window* listBox;
     General::OwnerArray<ModuleEntry> entries;
     ModuleReader reader;
     ListRows::RowTracking tracking;
@@ -56,4 +58,4 @@ public:
     ModuleReader::Outcome outcome = ModuleReader::Read; // of the last fill; else its reason row stands
 };
 
-} // namespace Windows
+} // namespace Inspection

@@ -7,7 +7,9 @@
 #include "ModuleHandles.h"
 #include "core/Handles.h"
 
-namespace Windows {
+namespace Inspection {
+
+using Windows::KernelHandle;
 
 namespace {
 
@@ -61,7 +63,7 @@ ModuleReader::Outcome ModuleReader::read(uint32_t processId)
         } catch (...) {
             // Without the privilege the second attempt decides alone.
         }
-        process.handle = OpenProcess(processAccess, FALSE, processId);
+        process.reset(OpenProcess(processAccess, FALSE, processId));
         code = process.valid() ? ERROR_SUCCESS : GetLastError();
     }
     if (!process.valid()) {
@@ -77,17 +79,17 @@ ModuleReader::Outcome ModuleReader::read(uint32_t processId)
         enumerated.reallocate(firstRoom);
     DWORD size = enumerated.capacity * sizeof(HMODULE);
     DWORD needed = 0;
-    bool listed = enumerateModules(process.handle, enumerated.items, size, &needed) != 0;
+    bool listed = enumerateModules(process.get(), enumerated.items, size, &needed) != 0;
     // More modules than the block holds: enumerate again into one that fits
     // them all, as many times as the process keeps loading more.
     while (listed && needed > size) {
         enumerated.reallocate(needed / sizeof(HMODULE) + 16);
         size = enumerated.capacity * sizeof(HMODULE);
-        listed = enumerateModules(process.handle, enumerated.items, size, &needed) != 0;
+        listed = enumerateModules(process.get(), enumerated.items, size, &needed) != 0;
     }
     if (!listed)
         return Unavailable;
-    listModules(process.handle, needed / sizeof(HMODULE));
+    listModules(process.get(), needed / sizeof(HMODULE));
     return Read;
 }
 
@@ -116,4 +118,4 @@ const wchar_t* reasonText(ModuleReader::Outcome outcome)
                                                   : nullptr;
 }
 
-} // namespace Windows
+} // namespace Inspection

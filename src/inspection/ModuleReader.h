@@ -7,7 +7,7 @@
 
 #include "core/Array.h"
 
-namespace Windows {
+namespace Inspection {
 
 // The modules of one process, their paths in UTF-16 exactly as Windows names
 // them: the one reader behind every view of a process's modules. It knows no
@@ -54,4 +54,4 @@ private:
 // an outcome that has no such row.
 const wchar_t* reasonText(ModuleReader::Outcome outcome);
 
-} // namespace Windows
+} // namespace Inspection

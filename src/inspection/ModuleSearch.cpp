@@ -3,10 +3,16 @@
 
 #include <tlhelp32.h>
 
+#include "ProcessSnapshot.h"
+
 #include "core/Errors.h"
 #include "core/Handles.h"
+#include "core/WideText.h"
 
-namespace Windows {
+namespace Inspection {
+
+using Windows::fold;
+using Windows::WindowsError;
 
 // File names compare ordinally after both are upper-cased with the system's
 // table: LCMapStringW's LCMAP_UPPERCASE follows the file system's casing
@@ -14,32 +20,17 @@ namespace Windows {
 // snapshot, so that each text typed is one ordinal search of them all
 // (FindStringOrdinal, which folds as it goes, was measured twenty times
 // slower a keystroke under Wine).
-void fold(const wchar_t* text, uint32_t length, General::Array<wchar_t>& into)
-{
-    into.dropBack(into.count);
-    into.appendRepeated(length + 1, L'\0');
-    if (length != 0 && LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, text, static_cast<int>(length), into.items,
-                                    static_cast<int>(length)) == 0)
-        throw WindowsError(GetLastError());
-}
 
 void ModuleSearch::run(Wanted wanted, void* context)
 {
     index.clear();
     folded.dropBack(folded.count);
-    KernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    if (snapshot.handle == INVALID_HANDLE_VALUE)
-        throw WindowsError(GetLastError());
-    PROCESSENTRY32W record;
-    record.dwSize = sizeof(record);
-    if (!Process32FirstW(snapshot.handle, &record))
-        return;
-    while (Process32NextW(snapshot.handle, &record)) {
+    eachProcess([this, wanted, context](const PROCESSENTRY32W& record) {
         uint32_t length = 0;
         while (length < MAX_PATH && record.szExeFile[length] != L'\0')
             ++length;
         if (wanted != nullptr && !wanted(record.th32ProcessID, record.szExeFile, length, context))
-            continue;
+            return;
         index.addProcess(record.th32ProcessID, record.szExeFile, length);
         const ModuleReader::Outcome outcome = reader.read(record.th32ProcessID);
         if (outcome == ModuleReader::Read) {
@@ -51,7 +42,7 @@ void ModuleSearch::run(Wanted wanted, void* context)
             WindowsError(reader.error).wideText(reason);
             index.setReason(reason.items, reason.count - 1);
         }
-    }
+    });
 }
 
 const wchar_t* ModuleSearch::foldedPaths()
@@ -61,12 +52,12 @@ const wchar_t* ModuleSearch::foldedPaths()
     return folded.items;
 }
 
-General::ModuleIndex::Counts ModuleSearch::filter(const wchar_t* text, uint32_t length,
-                                                  General::Array<General::ModuleIndex::Row>& rows)
+Inspection::ModuleIndex::Counts ModuleSearch::filter(const wchar_t* text, uint32_t length,
+                                                  General::Array<Inspection::ModuleIndex::Row>& rows)
 {
     const wchar_t* within = foldedPaths();
     fold(text, length, foldedText);
-    return index.filter(foldedText.items, length, &General::findOrdinal, rows, within);
+    return index.filter(foldedText.items, length, &Inspection::findOrdinal, rows, within);
 }
 
-} // namespace Windows
+} // namespace Inspection

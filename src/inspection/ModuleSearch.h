@@ -8,7 +8,7 @@
 #include "ModuleIndex.h"
 #include "ModuleReader.h"
 
-namespace Windows {
+namespace Inspection {
 
 // Every process of a fresh snapshot with its modules, read through the one
 // reader, searched as Windows compares file names: ordinal, ignoring case.
@@ -26,14 +26,14 @@ public:
     // be read gets its reason. Raises WindowsError when no snapshot is taken.
     void run(Wanted wanted = nullptr, void* context = nullptr);
 
-    General::ModuleIndex::Counts filter(const wchar_t* text, uint32_t length,
-                                        General::Array<General::ModuleIndex::Row>& rows);
+    Inspection::ModuleIndex::Counts filter(const wchar_t* text, uint32_t length,
+                                        General::Array<Inspection::ModuleIndex::Row>& rows);
 
     // The index's paths upper-cased as file names compare, offset for offset.
     const wchar_t* foldedPaths();
 
     // Emptied or filled by hand, the index is searched as it stands.
-    General::ModuleIndex index;
+    Inspection::ModuleIndex index;
 
 private:
     ModuleReader reader;
@@ -43,8 +43,4 @@ private:
     General::Array<wchar_t> reason;
 };
 
-// Replaces `into` by the text upper-cased with the system's table, as file
-// names compare, each UTF-16 unit to one; NUL-terminated.
-void fold(const wchar_t* text, uint32_t length, General::Array<wchar_t>& into);
-
-} // namespace Windows
+} // namespace Inspection

@@ -9,7 +9,11 @@
 #include "core/WideText.h"
 #include "toolkit/Window.h"
 
-namespace Windows {
+namespace Inspection {
+
+using Windows::KernelHandle;
+using Windows::WindowsError;
+using Windows::narrowText;
 
 void ProcessList::refill()
 {
@@ -17,21 +21,8 @@ void ProcessList::refill()
     entries.dropBack(entries.count);
     ListRows::removeAll(listBox->handle);
 
-    KernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    if (snapshot.handle == INVALID_HANDLE_VALUE)
-        throw WindowsError(GetLastError());
-
-    // The UTF-16 records: the 8-bit ones convert the name into 260 bytes,
-    // which cut a long name in a multi-byte code page, mid-character even.
-    PROCESSENTRY32W record;
-    record.dwSize = sizeof(record);
     General::String name;
-    // The snapshot's first record is not listed.
-    if (Process32FirstW(snapshot.handle, &record)) {
-        while (Process32NextW(snapshot.handle, &record))
-            add(record, name);
-    }
-    snapshot.close();
+    eachProcess([this, &name](const PROCESSENTRY32W& record) { add(record, name); });
     ListRows::select(listBox->handle, 0);
 }
 
@@ -65,40 +56,6 @@ bool ProcessList::selectProcess(uint32_t processId)
     return false;
 }
 
-bool readImagePath(uint32_t processId, General::Array<wchar_t>& into)
-{
-    // The longest path there is, in UTF-16 units.
-    const DWORD room = 32768;
-    using Query = BOOL(WINAPI*)(HANDLE, DWORD, LPWSTR, PDWORD);
-    const auto query = reinterpret_cast<Query>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "QueryFullProcessImageNameW")));
-    // Vista's limited right opens more processes; XP has only the full one.
-    const DWORD limitedQuery = 0x1000;
-    KernelHandle process(
-        OpenProcess(query != nullptr ? limitedQuery : PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
-    into.dropBack(into.count);
-    if (!process.valid())
-        return false;
-    into.appendRepeated(room, L'\0');
-    DWORD length = room;
-    if (query != nullptr ? !query(process.handle, 0, into.items, &length)
-                         : (length = moduleFileName(process.handle, nullptr, into.items, room)) == 0) {
-        into.dropBack(into.count);
-        return false;
-    }
-    into.dropBack(into.count - length - 1);
-    into[length] = L'\0';
-    return true;
-}
-
-bool processHasEnded(uint32_t processId)
-{
-    KernelHandle process(OpenProcess(SYNCHRONIZE, FALSE, processId));
-    if (!process.valid())
-        return GetLastError() == ERROR_INVALID_PARAMETER;
-    return WaitForSingleObject(process.handle, 0) == WAIT_OBJECT_0;
-}
-
 LRESULT ProcessList::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     tracking.follow(listBox->handle, message, wParam, lParam);
@@ -110,4 +67,4 @@ HWND ProcessList::createChild(HWND parent, int id, int x, int y)
     return ListRows::createChild(*listBox, parent, id, x, y);
 }
 
-} // namespace Windows
+} // namespace Inspection

@@ -7,12 +7,15 @@
 #include <cstdint>
 
 #include "ListRows.h"
+#include "ProcessSnapshot.h"
 #include "core/OwnerPtr.h"
 #include "core/String.h"
 
 namespace Windows {
-
 class Window;
+} // namespace Windows
+
+namespace Inspection {
 
 struct ProcessEntry {
     ProcessEntry(uint32_t id, const char* name) : processId(id), exeName(name) {}
@@ -33,7 +36,7 @@ struct ProcessEntry {
 // the index of its entry.
 class ProcessList {
 public:
-    explicit ProcessList(Window* owner) : listBox(owner) {}
+    explicit ProcessList(Windows::Window* owner) : listBox(owner) {}
 
     // Takes nothing; follows the pointer over the rows for their tooltip.
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
@@ -50,18 +53,9 @@ public:
 
     HWND createChild(HWND parent, int id, int x, int y);
 
-    Window* listBox;
+    Windows::Window* listBox;
     General::OwnerArray<ProcessEntry> entries;
     ListRows::RowTracking tracking;
 };
 
-// The full path of the process's executable, in UTF-16 and NUL-terminated:
-// QueryFullProcessImageNameW where it exists (Vista on), its first module's
-// path before. False, `into` empty, when it cannot be read.
-bool readImagePath(uint32_t processId, General::Array<wchar_t>& into);
-
-// Whether the process has ended (or never was); a process that cannot be
-// opened for want of access still runs.
-bool processHasEnded(uint32_t processId);
-
-} // namespace Windows
+} // namespace Inspection

@@ -3,7 +3,9 @@
 
 #include "core/SystemLibrary.h"
 
-namespace Windows {
+namespace Inspection {
+
+using Windows::SystemLibrary;
 
 namespace {
 
@@ -54,4 +56,4 @@ BOOL enumProcessModulesEx(HANDLE process, HMODULE* modules, DWORD size, DWORD* n
     return found != nullptr && found(process, modules, size, needed, filter);
 }
 
-} // namespace Windows
+} // namespace Inspection

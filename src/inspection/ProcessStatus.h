@@ -9,7 +9,7 @@
 #include <windows.h>
 #include <psapi.h>
 
-namespace Windows {
+namespace Inspection {
 
 // The call by its psapi name ("GetModuleFileNameExW"), or null.
 FARPROC processStatusCall(const char* name);
@@ -19,4 +19,4 @@ BOOL moduleInformation(HANDLE process, HMODULE module, MODULEINFO* into, DWORD s
 BOOL enumProcessModules(HANDLE process, HMODULE* modules, DWORD size, DWORD* needed);
 BOOL enumProcessModulesEx(HANDLE process, HMODULE* modules, DWORD size, DWORD* needed, DWORD filter);
 
-} // namespace Windows
+} // namespace Inspection

@@ -11,6 +11,7 @@
 #include "StreamWriter.h"
 #include "core/Errors.h"
 #include "core/Handles.h"
+#include "core/WideText.h"
 #include "inspection/ModuleSearch.h"
 
 using namespace Lister;
@@ -59,7 +60,7 @@ bool wanted(uint32_t processId, const wchar_t* name, uint32_t length, void* cont
     if (arguments.name == nullptr)
         return true;
     Windows::fold(name, length, selection.name);
-    return General::sameExecutable(selection.name.items, length, selection.askedName.items,
+    return Lister::sameExecutable(selection.name.items, length, selection.askedName.items,
                                    selection.askedName.count - 1);
 }
 
@@ -71,7 +72,7 @@ void readWhole(const wchar_t* path, General::Array<char>& into)
     if (!file.valid())
         throw Windows::WindowsError(GetLastError());
     LARGE_INTEGER size = {};
-    if (!GetFileSizeEx(file.handle, &size))
+    if (!GetFileSizeEx(file.get(), &size))
         throw Windows::WindowsError(GetLastError());
     if (size.QuadPart > 0x40000000)
         throw Windows::WindowsError(ERROR_FILE_TOO_LARGE);
@@ -79,7 +80,7 @@ void readWhole(const wchar_t* path, General::Array<char>& into)
     into.appendRepeated(static_cast<uint32_t>(size.QuadPart), '\0');
     for (uint32_t done = 0; done < into.count;) {
         DWORD read = 0;
-        if (!ReadFile(file.handle, into.items + done, into.count - done, &read, nullptr))
+        if (!ReadFile(file.get(), into.items + done, into.count - done, &read, nullptr))
             throw Windows::WindowsError(GetLastError());
         if (read == 0)
             break;
@@ -91,50 +92,50 @@ void readWhole(const wchar_t* path, General::Array<char>& into)
 // the lister would list it.
 Exit diff(const ListerArguments& asked, StreamWriter& out, StreamWriter& errors, Selection& selection)
 {
-    General::SavedListing sides[2];
+    Lister::SavedListing sides[2];
     const wchar_t* files[] = {asked.before, asked.after};
     General::Array<char> bytes;
     General::Array<wchar_t> problem;
     for (int side = 0; side < 2; ++side) {
         if (files[side] == nullptr) {
-            Windows::ModuleSearch finder;
+            // A fresh snapshot, taken as the lister lists it, compared as it is.
+            Inspection::ModuleSearch finder;
             finder.run(&wanted, &selection);
             ListerArguments listed;
-            listed.csv = true;
             listed.details = sides[0].details || asked.details;
-            StreamWriter kept;
-            Listing listing(kept, finder, listed);
-            listing.csv.header(kept.pending);
-            list(listing, errors);
-            const int size = WideCharToMultiByte(CP_UTF8, 0, kept.pending.items, static_cast<int>(kept.pending.count),
-                                                 nullptr, 0, nullptr, nullptr);
-            bytes.dropBack(bytes.count);
-            bytes.appendRepeated(static_cast<uint32_t>(size), '\0');
-            WideCharToMultiByte(CP_UTF8, 0, kept.pending.items, static_cast<int>(kept.pending.count), bytes.items, size,
-                                nullptr, nullptr);
-        } else {
-            try {
-                readWhole(files[side], bytes);
-            } catch (Windows::WindowsError& error) {
-                General::Array<wchar_t> text;
-                error.wideText(text);
-                errors.text(L"orrimel: ");
-                errors.text(files[side]);
-                errors.text(L": ");
-                errors.text(text.items, text.count - 1);
-                errors.endLine();
-                return Failure;
+            const Listing listing(out, finder, listed);
+            SavedListing& fresh = sides[side];
+            fresh.details = listed.details;
+            for (uint32_t p = 0; p < finder.index.processes.count; ++p) {
+                const ModuleIndex::Process& process = finder.index.processes[p];
+                for (uint32_t m = process.firstModule; m < process.firstModule + process.moduleCount; ++m)
+                    fresh.add(listing.row(p, m));
+                if (process.reason != ModuleIndex::none)
+                    fresh.add(listing.row(p, ModuleIndex::none));
             }
+            continue;
+        }
+        try {
+            readWhole(files[side], bytes);
+        } catch (Windows::WindowsError& error) {
+            General::Array<wchar_t> text;
+            error.wideText(text);
+            errors.text(L"orrimel: ");
+            errors.text(files[side]);
+            errors.text(L": ");
+            errors.text(text.items, text.count - 1);
+            errors.endLine();
+            return Failure;
         }
         if (!sides[side].read(bytes.items, bytes.count, problem)) {
-            errors.text(files[side] != nullptr ? files[side] : L"the fresh listing");
+            errors.text(files[side]);
             errors.text(L" ");
             errors.text(problem.items, problem.count);
             errors.endLine();
             return BadUsage;
         }
     }
-    General::DiffScope scope;
+    Lister::DiffScope scope;
     scope.byId = asked.byId;
     scope.processId = asked.processId;
     General::Array<wchar_t> text;
@@ -144,7 +145,7 @@ Exit diff(const ListerArguments& asked, StreamWriter& out, StreamWriter& errors,
         Windows::fold(asked.text, static_cast<uint32_t>(lstrlenW(asked.text)), text);
         scope.text = text.items;
     }
-    const uint32_t changes = General::compareListings(sides[0], sides[1], &Windows::fold, scope, asked.csv, out.pending);
+    const uint32_t changes = Lister::compareListings(sides[0], sides[1], &Windows::fold, scope, asked.csv, out.pending);
     out.added();
     return changes != 0 ? NothingMatched : Found;
 }
@@ -152,7 +153,7 @@ Exit diff(const ListerArguments& asked, StreamWriter& out, StreamWriter& errors,
 Exit run(int count, wchar_t** arguments, StreamWriter& out, StreamWriter& errors)
 {
     ListerArguments asked;
-    General::parseListerArguments(count, arguments, asked);
+    Lister::parseListerArguments(count, arguments, asked);
     if (asked.mode == ListerArguments::Help) {
         out.text(usage);
         return Found;
@@ -174,7 +175,7 @@ Exit run(int count, wchar_t** arguments, StreamWriter& out, StreamWriter& errors
         Windows::fold(asked.name, static_cast<uint32_t>(lstrlenW(asked.name)), selection.askedName);
     if (asked.mode == ListerArguments::Diff)
         return diff(asked, out, errors, selection);
-    Windows::ModuleSearch finder;
+    Inspection::ModuleSearch finder;
     finder.run(&wanted, &selection);
     Listing listing(out, finder, asked);
     if (asked.csv) {

@@ -1,25 +1,15 @@
 // The console lister's command line, read.
 #include "ListerArguments.h"
 
-namespace General {
+#include "core/Text.h"
+
+namespace Lister {
 
 namespace {
 
-wchar_t lowered(wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
-
-// ASCII only, as switches are.
-bool same(const wchar_t* argument, const wchar_t* word, bool anyCase)
-{
-    for (; *word != L'\0'; ++argument, ++word) {
-        if ((anyCase ? lowered(*argument) : *argument) != *word)
-            return false;
-    }
-    return *argument == L'\0';
-}
-
 bool isSwitch(const wchar_t* argument, const wchar_t* dashed, const wchar_t* slashed)
 {
-    return same(argument, dashed, false) || (slashed != nullptr && same(argument, slashed, true));
+    return General::sameText(argument, dashed, false) || (slashed != nullptr && General::sameText(argument, slashed, true));
 }
 
 bool bad(ListerArguments& into, const wchar_t* problem, const wchar_t* culprit)
@@ -30,30 +20,13 @@ bool bad(ListerArguments& into, const wchar_t* problem, const wchar_t* culprit)
     return false;
 }
 
-// Digits alone, within 32 bits.
-bool readId(const wchar_t* argument, uint32_t& id)
-{
-    uint64_t value = 0;
-    if (*argument == L'\0')
-        return false;
-    for (; *argument != L'\0'; ++argument) {
-        if (*argument < L'0' || *argument > L'9')
-            return false;
-        value = value * 10 + static_cast<uint64_t>(*argument - L'0');
-        if (value > UINT32_MAX)
-            return false;
-    }
-    id = static_cast<uint32_t>(value);
-    return true;
-}
-
 // A file name ending in ".csv", in any case.
 bool endsWithCsv(const wchar_t* argument)
 {
     uint32_t length = 0;
     while (argument[length] != L'\0')
         ++length;
-    return length > 4 && same(argument + length - 4, L".csv", true);
+    return length > 4 && General::sameText(argument + length - 4, L".csv", true);
 }
 
 bool take(ListerArguments& into, int& i, int count, const wchar_t* const* arguments)
@@ -105,7 +78,7 @@ bool take(ListerArguments& into, int& i, int count, const wchar_t* const* argume
         return bad(into, L"unknown switch", argument);
     if (into.name != nullptr || into.byId)
         return bad(into, L"more than one process asked for", argument);
-    if (readId(argument, into.processId))
+    if (General::parseProcessId(argument, into.processId))
         into.byId = true;
     else
         into.name = argument;
@@ -131,7 +104,7 @@ bool sameExecutable(const wchar_t* name, uint32_t length, const wchar_t* asked, 
     if (i == askedLength && i == length)
         return true;
     // "notepad" for "NOTEPAD.EXE".
-    return i == askedLength && length == askedLength + 4 && same(name + i, L".exe", true);
+    return i == askedLength && length == askedLength + 4 && General::sameText(name + i, L".exe", true);
 }
 
-} // namespace General
+} // namespace Lister

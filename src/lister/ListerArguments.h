@@ -5,7 +5,7 @@
 
 #include "core/Array.h"
 
-namespace General {
+namespace Lister {
 
 // What the console lister was asked, read from its arguments.
 struct ListerArguments {
@@ -39,4 +39,4 @@ void parseListerArguments(int count, const wchar_t* const* arguments, ListerArgu
 // (both already folded), ".EXE" optional in what was asked.
 bool sameExecutable(const wchar_t* name, uint32_t length, const wchar_t* asked, uint32_t askedLength);
 
-} // namespace General
+} // namespace Lister

@@ -8,12 +8,12 @@ namespace {
 // Names on standard error the processes that could not be read, with why.
 void nameUnread(StreamWriter& errors, const ModuleIndex& index, const General::Array<uint32_t>& processes)
 {
-    General::appendUnsearched(errors.pending, processes.count);
+    Rows::appendUnsearched(errors.pending, processes.count);
     errors.text(L": ");
     for (uint32_t i = 0; i < processes.count; ++i) {
         const ModuleIndex::Process& process = index.processes[processes[i]];
         errors.text(i == 0 ? L"" : L", ");
-        General::appendProcessLabel(errors.pending, index.at(process.name), process.processId);
+        Rows::appendProcessLabel(errors.pending, index.at(process.name), process.processId);
         errors.text(L": ");
         errors.text(index.at(process.reason));
     }
@@ -47,22 +47,16 @@ Exit list(Listing& listing, StreamWriter& errors)
             if (reason ? process.reason == ModuleIndex::none || !every : !listing.shown(m))
                 continue;
             if (!labelled) {
-                General::appendProcessLabel(out.pending, index.at(process.name), process.processId);
+                Rows::appendProcessLabel(out.pending, index.at(process.name), process.processId);
                 out.endLine();
                 labelled = true;
             }
-            out.text(L"    ");
-            if (reason) {
-                out.text(index.at(process.reason));
-            } else {
-                out.text(index.path(m), index.modules[m].length);
-                listing.text.details(out.pending, listing.row(p, m));
-            }
-            out.endLine();
+            listing.grouped.row(out.pending, listing.row(p, reason ? ModuleIndex::none : m));
+            out.added();
         }
         any = any || labelled;
         if (!labelled && every) {
-            General::appendProcessLabel(out.pending, index.at(process.name), process.processId);
+            Rows::appendProcessLabel(out.pending, index.at(process.name), process.processId);
             out.endLine();
         }
     }
@@ -81,7 +75,7 @@ Exit list(Listing& listing, StreamWriter& errors)
     return unread.count != 0 && listing.arguments.strict ? Unsearched : NothingMatched;
 }
 
-Exit search(Listing& listing, StreamWriter& errors, Windows::ModuleSearch& finder)
+Exit search(Listing& listing, StreamWriter& errors, Inspection::ModuleSearch& finder)
 {
     const ListerArguments& arguments = listing.arguments;
     General::Array<ModuleIndex::Row> rows;

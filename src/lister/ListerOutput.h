@@ -6,42 +6,51 @@
 
 #include "ListerArguments.h"
 #include "StreamWriter.h"
-#include "inspection/FileDetails.h"
+#include "details/DetailsCache.h"
 #include "inspection/ModuleSearch.h"
-#include "inspection/RowWriter.h"
+#include "rows/ModuleRow.h"
 
 namespace Lister {
 
-using General::ListerArguments;
-using General::ModuleIndex;
-using Windows::StreamWriter;
+using Lister::ListerArguments;
+using Inspection::ModuleIndex;
+using Lister::StreamWriter;
 
 enum Exit { Found = 0, NothingMatched = 1, BadUsage = 2, Unsearched = 3, Failure = 4 };
 
 // What one run writes: its rows, with each module file's details when asked.
 struct Listing {
-    Listing(StreamWriter& output, Windows::ModuleSearch& search, const ListerArguments& asked)
+    Listing(StreamWriter& output, Inspection::ModuleSearch& search, const ListerArguments& asked)
         : out(output),
           index(search.index),
           arguments(asked),
-          csv(General::RowFormat::Csv, General::resultColumns, asked.details ? 9 : 4),
-          text(General::RowFormat::Text, General::resultColumns, asked.details ? 9 : 4)
+          csv(Rows::RowFormat::Csv, Rows::resultColumns, asked.details ? 9 : 4),
+          text(Rows::RowFormat::Text, Rows::resultColumns, asked.details ? 9 : 4),
+          grouped(Rows::RowFormat::Grouped, Rows::resultColumns, asked.details ? 9 : 4)
     {
         if (!asked.details)
             return;
-        General::distinctFiles(index, search.foldedPaths(), fileOf, firstModule);
-        General::Array<const wchar_t*> paths;
+        // Each distinct file read once, on a thread a processor.
+        Inspection::distinctFiles(index, search.foldedPaths(), fileOf, firstModule);
+        SYSTEM_INFO system;
+        GetSystemInfo(&system);
+        Details::DetailsCache cache(system.dwNumberOfProcessors);
+        Details::FileDetails answer;
         for (uint32_t f = 0; f < firstModule.count; ++f)
-            paths.appendRepeated(1, index.path(firstModule[f]));
-        Windows::readFileDetails(paths.items, paths.count, files);
+            cache.find(index.path(firstModule[f]), index.modules[firstModule[f]].length, answer);
+        cache.wait();
+        for (uint32_t f = 0; f < firstModule.count; ++f) {
+            files.appendRepeated(1, General::OwnerPtr<Details::FileDetails>(new Details::FileDetails));
+            cache.find(index.path(firstModule[f]), index.modules[firstModule[f]].length, *files[f]);
+        }
     }
 
-    General::ResultRow row(uint32_t process, uint32_t module) const
+    Rows::ResultRow row(uint32_t process, uint32_t module) const
     {
-        General::ResultRow result = General::indexRow(index, {process, module});
+        Rows::ResultRow result = Rows::indexRow(index, {process, module});
         if (module == ModuleIndex::none || files.count == 0)
             return result;
-        Windows::fillDetails(result, *files[fileOf[module]]);
+        Rows::fillDetails(result, *files[fileOf[module]]);
         return result;
     }
 
@@ -50,11 +59,11 @@ struct Listing {
     {
         if (!arguments.unsignedOnly)
             return true;
-        return module != ModuleIndex::none && !General::trusted(files[fileOf[module]]->verdict.signature);
+        return module != ModuleIndex::none && !Details::trusted(files[fileOf[module]]->verdict.signature);
     }
 
     // Returns whether it was written.
-    bool write(const General::RowWriter& writer, uint32_t process, uint32_t module)
+    bool write(const Rows::RowWriter& writer, uint32_t process, uint32_t module)
     {
         if (!shown(module))
             return false;
@@ -66,11 +75,12 @@ struct Listing {
     StreamWriter& out;
     const ModuleIndex& index;
     const ListerArguments& arguments;
-    const General::RowWriter csv;
-    const General::RowWriter text;
+    const Rows::RowWriter csv;
+    const Rows::RowWriter text;
+    const Rows::RowWriter grouped;
     General::Array<uint32_t> fileOf;
     General::Array<uint32_t> firstModule;
-    General::OwnerArray<Windows::FileDetails> files;
+    General::OwnerArray<Details::FileDetails> files;
 };
 
 // Every process asked for, with its modules or why it could not be read;
@@ -79,6 +89,6 @@ struct Listing {
 Exit list(Listing& listing, StreamWriter& errors);
 // The matches, then (CSV) the processes that could not be searched; with
 // nothing found, those are named on standard error.
-Exit search(Listing& listing, StreamWriter& errors, Windows::ModuleSearch& finder);
+Exit search(Listing& listing, StreamWriter& errors, Inspection::ModuleSearch& finder);
 
 } // namespace Lister

@@ -7,13 +7,20 @@
 
 #include "ListerArguments.h"
 #include "inspection/ModuleIndex.h"
-#include "inspection/RowWriter.h"
+#include "rows/RowWriter.h"
+#include "core/Text.h"
 
-namespace General {
+namespace Lister {
+
+
+using Inspection::containsOrdinal;
+using Rows::appendCsvField;
+using Rows::appendNumber;
+using Rows::appendProcessLabel;
+using Rows::appendText;
 
 namespace {
 
-bool same(const wchar_t* a, const wchar_t* b) { return std::wcscmp(a, b) == 0; }
 
 // One side as the comparison sees it: names and paths folded, what the
 // scope leaves, and each process's modules sorted by folded path.
@@ -93,101 +100,71 @@ struct Side {
     }
 
     const SavedListing& saved;
-    Array<wchar_t> folded;
-    Array<Shown> shown;
-    Array<uint32_t> kept;  // module indices, each process's sorted
-    Array<uint32_t> order; // shown processes sorted by PID and name
+    General::Array<wchar_t> folded;
+    General::Array<Shown> shown;
+    General::Array<uint32_t> kept;  // module indices, each process's sorted
+    General::Array<uint32_t> order; // shown processes sorted by PID and name
 };
 
+// Each change as a row, written by the one row writer.
 class Report {
 public:
-    Report(bool asCsv, Array<wchar_t>& output) : csv(asCsv), into(output) {}
-
-    void process(wchar_t mark, const SavedListing& side, const SavedListing::Process& p, const wchar_t* change)
+    Report(bool asCsv, General::Array<wchar_t>& output)
+        : writer(asCsv ? Rows::RowFormat::Csv : Rows::RowFormat::Change, Rows::changeColumns, 6), into(output)
     {
-        if (csv) {
-            begin(change, side, p);
-            into.appendRange(L",,,\r\n", 5);
-        } else {
-            into.appendRepeated(1, mark);
-            into.appendRepeated(1, L' ');
-            appendProcessLabel(into, side.at(p.name), p.processId);
-            into.appendRange(L"\r\n", 2);
-        }
-        ++changes;
+        if (asCsv)
+            writer.header(into);
     }
 
+    void process(const SavedListing& side, const SavedListing::Process& p, const wchar_t* change)
+    {
+        write(row(side, p, change));
+    }
+
+    // Path empty, the reason under the side it was read on.
     void unreadable(const SavedListing& side, const SavedListing::Process& p, bool after)
     {
-        const wchar_t* reason = side.at(p.reason);
-        if (csv) {
-            // Path empty, the reason under Before or After.
-            begin(L"unreadable", side, p);
-            into.appendRange(after ? L",,," : L",,", after ? 3 : 2);
-            appendCsvField(into, reason, uint32_t(std::wcslen(reason)));
-            into.appendRange(after ? L"\r\n" : L",\r\n", after ? 2 : 3);
-        } else {
-            into.appendRange(L"? ", 2);
-            appendProcessLabel(into, side.at(p.name), p.processId);
-            appendText(into, after ? L"  could not be read after: " : L"  could not be read before: ");
-            appendText(into, reason);
-            into.appendRange(L"\r\n", 2);
-        }
-        ++changes;
+        Rows::ResultRow result = row(side, p, L"unreadable");
+        (after ? result.after : result.before) = side.at(p.reason);
+        write(result);
     }
 
-    void module(wchar_t mark, const SavedListing& side, const SavedListing::Process& p, uint32_t m,
-                const wchar_t* change, const wchar_t* was = nullptr, const wchar_t* is = nullptr)
+    void module(const SavedListing& side, const SavedListing::Process& p, uint32_t m, const wchar_t* change,
+                const wchar_t* was = nullptr, const wchar_t* is = nullptr)
     {
-        const SavedListing::Module& module = side.modules[m];
-        if (csv) {
-            begin(change, side, p);
-            into.appendRepeated(1, L',');
-            appendCsvField(into, side.at(module.path), module.length);
-            into.appendRepeated(1, L',');
-            if (was != nullptr)
-                appendCsvField(into, was, uint32_t(std::wcslen(was)));
-            into.appendRepeated(1, L',');
-            if (is != nullptr)
-                appendCsvField(into, is, uint32_t(std::wcslen(is)));
-        } else {
-            into.appendRange(L"  ", 2);
-            appendProcessLabel(into, side.at(p.name), p.processId);
-            into.appendRange(L"  ", 2);
-            into.appendRepeated(1, mark);
-            into.appendRepeated(1, L' ');
-            into.appendRange(side.at(module.path), module.length);
-            if (was != nullptr) {
-                into.appendRange(L"  ", 2);
-                appendText(into, was);
-                appendText(into, L" -> ");
-                appendText(into, is);
-            }
-        }
-        into.appendRange(L"\r\n", 2);
-        ++changes;
+        Rows::ResultRow result = row(side, p, change);
+        result.path = side.at(side.modules[m].path);
+        result.pathLength = side.modules[m].length;
+        result.before = was;
+        result.after = is;
+        write(result);
     }
 
     uint32_t changes = 0;
 
 private:
-    void begin(const wchar_t* change, const SavedListing& side, const SavedListing::Process& p)
+    static Rows::ResultRow row(const SavedListing& side, const SavedListing::Process& p, const wchar_t* change)
     {
-        appendText(into, change);
-        into.appendRepeated(1, L',');
-        const wchar_t* name = side.at(p.name);
-        appendCsvField(into, name, uint32_t(std::wcslen(name)));
-        into.appendRepeated(1, L',');
-        appendNumber(into, p.processId);
+        Rows::ResultRow result;
+        result.change = change;
+        result.process = side.at(p.name);
+        result.processId = p.processId;
+        return result;
     }
 
-    bool csv;
-    Array<wchar_t>& into;
+    void write(const Rows::ResultRow& row)
+    {
+        writer.row(into, row);
+        ++changes;
+    }
+
+    const Rows::RowWriter writer;
+    General::Array<wchar_t>& into;
 };
 
 // "version", "signer" or "version, signer": what of the two differs.
 void describe(const SavedListing& side, const SavedListing::Module& m, bool version, bool signer,
-              Array<wchar_t>& into)
+              General::Array<wchar_t>& into)
 {
     into.dropBack(into.count);
     const wchar_t* v = side.at(m.version);
@@ -204,23 +181,21 @@ void describe(const SavedListing& side, const SavedListing::Module& m, bool vers
 } // namespace
 
 uint32_t compareListings(const SavedListing& before, const SavedListing& after, Fold fold, const DiffScope& scope,
-                         bool csv, Array<wchar_t>& into)
+                         bool csv, General::Array<wchar_t>& into)
 {
     const Side was(before, fold, scope);
     const Side is(after, fold, scope);
     Report report(csv, into);
-    if (csv)
-        appendText(into, L"Change,Process,PID,Path,Before,After\r\n");
     const bool details = before.details && after.details;
-    Array<uint32_t> matched; // each module's on the other side, or none
-    Array<bool> inAfter, inBefore, seen;
-    Array<wchar_t> then, now;
+    General::Array<uint32_t> matched; // each module's on the other side, or none
+    General::Array<bool> inAfter, inBefore, seen;
+    General::Array<wchar_t> then, now;
     for (uint32_t s = 0; s < is.shown.count; ++s) {
         const SavedListing::Process& p = is.process(s);
         const uint32_t o = was.find(is, s);
         if (o == SavedListing::none) {
             if (is.shown[s].relevant)
-                report.process(L'+', after, p, L"started");
+                report.process(after, p, L"started");
             continue;
         }
         const SavedListing::Process& q = was.process(o);
@@ -269,31 +244,31 @@ uint32_t compareListings(const SavedListing& before, const SavedListing& after, 
             const uint32_t a = p.firstModule + k;
             const uint32_t b = matched[k];
             if (b == SavedListing::none) {
-                report.module(L'+', after, p, a, L"loaded");
+                report.module(after, p, a, L"loaded");
                 continue;
             }
             if (!details)
                 continue;
             const SavedListing::Module& x = before.modules[b];
             const SavedListing::Module& y = after.modules[a];
-            const bool version = !same(before.at(x.version), after.at(y.version));
-            const bool signer = !same(before.at(x.signer), after.at(y.signer));
+            const bool version = !General::sameText(before.at(x.version), after.at(y.version));
+            const bool signer = !General::sameText(before.at(x.signer), after.at(y.signer));
             if (version || signer) {
                 describe(before, x, version, signer, then);
                 describe(after, y, version, signer, now);
-                report.module(L'~', after, p, a, L"changed", then.items, now.items);
+                report.module(after, p, a, L"changed", then.items, now.items);
             }
         }
         for (uint32_t k = 0; k < q.moduleCount; ++k) {
             if (inBefore[k] && !seen[k])
-                report.module(L'-', before, q, q.firstModule + k, L"unloaded");
+                report.module(before, q, q.firstModule + k, L"unloaded");
         }
     }
     for (uint32_t s = 0; s < was.shown.count; ++s) {
         if (was.shown[s].relevant && is.find(was, s) == SavedListing::none)
-            report.process(L'-', before, was.process(s), L"ended");
+            report.process(before, was.process(s), L"ended");
     }
     return report.changes;
 }
 
-} // namespace General
+} // namespace Lister

@@ -6,8 +6,9 @@
 #include <cstdint>
 
 #include "core/Array.h"
+#include "rows/RowWriter.h"
 
-namespace General {
+namespace Lister {
 
 // A listing read from the lister's CSV: UTF-8 with or without a byte-order
 // mark, CRLF or LF, header "Process,PID,Path,Status", the detail columns
@@ -31,18 +32,26 @@ public:
 
     // False when the bytes are not such a listing: `problem` then says
     // where and what was expected ("line 3: 5 fields, expected 4").
-    bool read(const char* bytes, uint32_t size, Array<wchar_t>& problem);
+    bool read(const char* bytes, uint32_t size, General::Array<wchar_t>& problem);
+
+    // One row of a listing, as reading its CSV line would add it; the texts
+    // are copied. Set `details` first.
+    void add(const Rows::ResultRow& row);
 
     const wchar_t* at(uint32_t offset) const { return text.items + offset; }
 
     bool details = false;
-    Array<Process> processes;
-    Array<Module> modules;
-    Array<wchar_t> text; // every field kept, each ended by a NUL
+    General::Array<Process> processes;
+    General::Array<Module> modules;
+    General::Array<wchar_t> text; // every field kept, each ended by a NUL
+
+private:
+    void addRow(uint32_t processId, uint32_t name, uint32_t path, uint32_t pathLength, uint32_t status,
+                uint32_t version, uint32_t signer);
 };
 
 // Folds a name or path as file names compare; NUL-terminated, length kept.
-using Fold = void (*)(const wchar_t* text, uint32_t length, Array<wchar_t>& into);
+using Fold = void (*)(const wchar_t* text, uint32_t length, General::Array<wchar_t>& into);
 
 // What both sides are restricted to, as a listing is: one PID, or one
 // executable name (folded, ".exe" optional), and modules whose path holds
@@ -63,6 +72,6 @@ struct DiffScope {
 // process unreadable on one side is named, never said to have lost or
 // gained modules. Returns how many changes.
 uint32_t compareListings(const SavedListing& before, const SavedListing& after, Fold fold, const DiffScope& scope,
-                         bool csv, Array<wchar_t>& into);
+                         bool csv, General::Array<wchar_t>& into);
 
-} // namespace General
+} // namespace Lister

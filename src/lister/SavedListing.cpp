@@ -4,20 +4,20 @@
 #include <cwchar>
 
 #include "ListingDiff.h"
-#include "inspection/RowWriter.h"
+#include "rows/RowWriter.h"
+#include "core/Text.h"
 
-namespace General {
+namespace Lister {
+
+using Rows::appendNumber;
+using Rows::appendText;
 
 namespace {
 
-const wchar_t* const columns[] = {L"Process", L"PID",         L"Path",   L"Status",   L"Version",
-                                  L"Company", L"Description", L"Signer", L"Signature"};
-
-bool same(const wchar_t* a, const wchar_t* b) { return std::wcscmp(a, b) == 0; }
 
 // UTF-8 to UTF-16, a byte-order mark left out; what is not UTF-8 becomes
 // U+FFFD.
-void decode(const char* bytes, uint32_t size, Array<wchar_t>& into)
+void decode(const char* bytes, uint32_t size, General::Array<wchar_t>& into)
 {
     const auto* b = reinterpret_cast<const unsigned char*>(bytes);
     uint32_t i = size >= 3 && b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF ? 3 : 0;
@@ -49,15 +49,15 @@ void decode(const char* bytes, uint32_t size, Array<wchar_t>& into)
 
 } // namespace
 
-bool SavedListing::read(const char* bytes, uint32_t size, Array<wchar_t>& problem)
+bool SavedListing::read(const char* bytes, uint32_t size, General::Array<wchar_t>& problem)
 {
     processes.dropBack(processes.count);
     modules.dropBack(modules.count);
     text.dropBack(text.count);
     problem.dropBack(problem.count);
-    Array<wchar_t> units;
+    General::Array<wchar_t> units;
     decode(bytes, size, units);
-    Array<uint32_t> fields; // where each field of the record starts in text
+    General::Array<uint32_t> fields; // where each field of the record starts in text
     uint32_t line = 1, expected = 0, next = 0;
     const auto fail = [&](uint32_t where, const wchar_t* what) {
         appendText(problem, L"line ");
@@ -108,7 +108,7 @@ bool SavedListing::read(const char* bytes, uint32_t size, Array<wchar_t>& proble
             details = count == 9;
             bool header = count == 4 || count == 9;
             for (uint32_t i = 0; header && i < count; ++i)
-                header = same(at(fields[i]), columns[i]);
+                header = General::sameText(at(fields[i]), Rows::columnName(Rows::resultColumns[i]));
             if (!header)
                 return fail(1, L"not the lister's CSV header, expected Process,PID,Path,Status");
             expected = count;
@@ -116,40 +116,60 @@ bool SavedListing::read(const char* bytes, uint32_t size, Array<wchar_t>& proble
             continue;
         }
         if (count != expected) {
-            Array<wchar_t> what;
+            General::Array<wchar_t> what;
             appendNumber(what, count);
             appendText(what, count == 1 ? L" field, expected " : L" fields, expected ");
             appendNumber(what, expected);
             what.appendRepeated(1, L'\0');
             return fail(recordLine, what.items);
         }
-        const wchar_t* id = at(fields[1]);
-        uint64_t processId = 0;
-        bool number = *id != L'\0';
-        for (const wchar_t* c = id; number && *c != L'\0'; ++c) {
-            number = *c >= L'0' && *c <= L'9';
-            processId = processId * 10 + static_cast<uint64_t>(*c - L'0');
-            number = number && processId <= UINT32_MAX;
-        }
-        if (!number)
+        uint32_t processId = 0;
+        if (!General::parseProcessId(at(fields[1]), processId))
             return fail(recordLine, L"a PID that is not a number");
-        const bool sameProcess = processes.count != 0 && processes[processes.count - 1].processId == processId &&
-                                 same(at(processes[processes.count - 1].name), at(fields[0]));
-        if (!sameProcess)
-            processes.appendRepeated(1, Process{static_cast<uint32_t>(processId), fields[0], none, modules.count, 0});
-        Process& process = processes[processes.count - 1];
-        const uint32_t pathLength = fields[3] - fields[2] - 1;
-        if (pathLength != 0) {
-            modules.appendRepeated(1, Module{fields[2], pathLength, details ? fields[4] : none,
-                                             details ? fields[7] : none});
-            ++process.moduleCount;
-        } else if (*at(fields[3]) != L'\0') {
-            process.reason = fields[3];
-        }
+        addRow(processId, fields[0], fields[2], fields[3] - fields[2] - 1, fields[3], details ? fields[4] : none,
+               details ? fields[7] : none);
     }
     if (expected == 0)
         return fail(1, L"empty, expected the header Process,PID,Path,Status");
     return true;
 }
 
-} // namespace General
+void SavedListing::addRow(uint32_t processId, uint32_t name, uint32_t path, uint32_t pathLength, uint32_t status,
+                          uint32_t version, uint32_t signer)
+{
+    const bool sameProcess = processes.count != 0 && processes[processes.count - 1].processId == processId &&
+                             General::sameText(at(processes[processes.count - 1].name), at(name));
+    if (!sameProcess)
+        processes.appendRepeated(1, Process{processId, name, none, modules.count, 0});
+    Process& process = processes[processes.count - 1];
+    if (pathLength != 0) {
+        modules.appendRepeated(1, Module{path, pathLength, version, signer});
+        ++process.moduleCount;
+    } else if (*at(status) != L'\0') {
+        process.reason = status;
+    }
+}
+
+void SavedListing::add(const Rows::ResultRow& row)
+{
+    const auto keep = [this](const wchar_t* field, uint32_t length) {
+        const uint32_t at = text.count;
+        text.appendRange(field != nullptr ? field : L"", field != nullptr ? length : 0);
+        text.appendRepeated(1, L'\0');
+        return at;
+    };
+    const auto kept = [&keep](const wchar_t* field) {
+        uint32_t length = 0;
+        while (field != nullptr && field[length] != L'\0')
+            ++length;
+        return keep(field, length);
+    };
+    const uint32_t name = kept(row.process);
+    const uint32_t path = keep(row.path, row.pathLength);
+    const uint32_t status = kept(row.status);
+    const uint32_t version = details ? kept(row.version) : none;
+    const uint32_t signer = details ? kept(row.signer) : none;
+    addRow(row.processId, name, path, row.path != nullptr ? row.pathLength : 0, status, version, signer);
+}
+
+} // namespace Lister

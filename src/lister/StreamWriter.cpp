@@ -3,7 +3,9 @@
 
 #include "core/Errors.h"
 
-namespace Windows {
+namespace Lister {
+
+using Windows::WindowsError;
 
 namespace {
 const uint32_t pieceSize = 32768;
@@ -74,4 +76,4 @@ void StreamWriter::flush()
     pending.dropBack(pending.count);
 }
 
-} // namespace Windows
+} // namespace Lister

@@ -7,7 +7,7 @@
 
 #include "core/Array.h"
 
-namespace Windows {
+namespace Lister {
 
 // Text for one standard handle, gathered in UTF-16 and written in large
 // pieces: to a console through its UTF-16 interface, so that every script
@@ -38,4 +38,4 @@ private:
     General::Array<char> bytes;
 };
 
-} // namespace Windows
+} // namespace Lister

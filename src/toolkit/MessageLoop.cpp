@@ -18,11 +18,14 @@ WPARAM runMessageLoop()
             throw WindowsError(GetLastError());
         // Each call may deliver messages to window procedures, which keep a
         // handler's exception for this loop to raise.
-        HWND root = message.hwnd != nullptr ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
-        const bool taken = root != nullptr && SendMessageW(root, WM_TAKEKEYS, 0, reinterpret_cast<LPARAM>(&message));
-        rethrowKeptException();
-        if (taken)
-            continue;
+        const bool key = message.message >= WM_KEYFIRST && message.message <= WM_KEYLAST;
+        HWND root = key && message.hwnd != nullptr ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
+        if (root != nullptr) {
+            const bool taken = SendMessageW(root, WM_TAKEKEYS, 0, reinterpret_cast<LPARAM>(&message));
+            rethrowKeptException();
+            if (taken)
+                continue;
+        }
         TranslateMessage(&message);
         DispatchMessageW(&message);
         rethrowKeptException();

@@ -1,15 +1,14 @@
 #pragma once
 
 // The program's one message loop. Each top-level window answers for its own
-// keys: before a message is dispatched, the top-level window it belongs to is
-// asked whether it takes it.
+// keys: before a keyboard message is dispatched, the top-level window it
+// belongs to is asked whether it takes it (WM_TAKEKEYS); every other message
+// is dispatched directly.
 #include <windows.h>
 
-namespace Windows {
+#include "PrivateMessages.h"
 
-// Sent to a top-level window with the message (lParam: MSG*) before it is
-// dispatched; a window that took it as one of its keys answers nonzero.
-const UINT WM_TAKEKEYS = WM_APP + 0x3A00;
+namespace Windows {
 
 // Runs until WM_QUIT and returns its wParam. A failed GetMessage raises
 // WindowsError, and so does a window procedure's kept exception.

@@ -34,7 +34,7 @@ inline void readModules(DWORD processId)
         return;
     HMODULE modules[1024];
     DWORD needed = 0;
-    if (Windows::enumerateModules(process, modules, sizeof(modules), &needed)) {
+    if (Inspection::enumerateModules(process, modules, sizeof(modules), &needed)) {
         wchar_t path[MAX_PATH];
         for (DWORD i = 0; i < needed / sizeof(HMODULE) && i < 1024; ++i)
             GetModuleFileNameExW(process, modules[i], path, MAX_PATH);

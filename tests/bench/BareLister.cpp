@@ -108,7 +108,7 @@ int wmain(int count, wchar_t** arguments)
             DWORD needed = 0;
             if (process == nullptr) {
                 text += GetLastError() == ERROR_ACCESS_DENIED ? L"    Access Denied\r\n" : L"    Process Unavailable\r\n";
-            } else if (Windows::enumerateModules(process, modules, sizeof(modules), &needed)) {
+            } else if (Inspection::enumerateModules(process, modules, sizeof(modules), &needed)) {
                 wchar_t path[MAX_PATH];
                 for (DWORD i = 0; i < needed / sizeof(HMODULE) && i < 1024; ++i) {
                     const DWORD length = GetModuleFileNameExW(process, modules[i], path, MAX_PATH);

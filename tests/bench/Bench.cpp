@@ -23,8 +23,9 @@
 #include "app/MainWindow.h"
 #include "bench/BareCalls.h"
 #include "inspection/ModuleHandles.h"
+#include "core/WideText.h"
 #include "inspection/ModuleSearch.h"
-#include "inspection/RowDetails.h"
+#include "app/RowDetails.h"
 #include "lister/ListingDiff.h"
 #include "support/EnumerationSwap.h"
 #include "support/ImportSwap.h"
@@ -33,6 +34,8 @@
 using TestSupport::EnumerationSwap;
 using TestSupport::ImportSwap;
 using namespace Windows;
+using namespace Inspection;
+using namespace Details;
 
 namespace {
 long long allocations = 0;
@@ -109,7 +112,7 @@ DWORD ownModuleCount()
     HMODULE modules[1024];
     DWORD needed = 0;
     HANDLE self = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, GetCurrentProcessId());
-    Windows::enumerateModules(self, modules, sizeof(modules), &needed);
+    Inspection::enumerateModules(self, modules, sizeof(modules), &needed);
     CloseHandle(self);
     return needed / sizeof(HMODULE);
 }
@@ -261,13 +264,13 @@ void diffFigures()
     std::vector<double> reads, compares;
     uint32_t changes = 0;
     for (int run = 0; run < runs; ++run) {
-        General::SavedListing listings[2];
+        Lister::SavedListing listings[2];
         General::Array<wchar_t> problem, out;
         const double start = now();
         for (int side = 0; side < 2; ++side)
             listings[side].read(texts[side].data(), uint32_t(texts[side].size()), problem);
         const double read = now();
-        changes = General::compareListings(listings[0], listings[1], &Windows::fold, General::DiffScope(), false, out);
+        changes = Lister::compareListings(listings[0], listings[1], &Windows::fold, Lister::DiffScope(), false, out);
         compares.push_back(now() - read);
         reads.push_back(read - start);
     }
@@ -326,7 +329,7 @@ void findFigures(MainWindow& main)
             kept.index.addModule(path, uint32_t(length));
         }
     }
-    General::Array<General::ModuleIndex::Row> rows;
+    General::Array<Inspection::ModuleIndex::Row> rows;
     std::vector<double> times;
     for (int i = 0; i < 51; ++i) {
         const double start = now();

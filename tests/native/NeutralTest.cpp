@@ -9,11 +9,11 @@
 
 #include "controls/CharacterFilter.h"
 #include "controls/CommandLine.h"
-#include "inspection/FileName.h"
+#include "core/FileName.h"
 #include "inspection/ModuleIndex.h"
-#include "inspection/RowTip.h"
-#include "inspection/RowWriter.h"
-#include "inspection/SignatureAnswer.h"
+#include "rows/RowTip.h"
+#include "rows/RowWriter.h"
+#include "details/SignatureAnswer.h"
 #include "lister/ListerArguments.h"
 #include "lister/ListingDiff.h"
 
@@ -160,25 +160,25 @@ TEST(ModuleIndexTest, FindsTextUnitForUnitAndListsTheUnsearchedLast)
         {L"AAB", L"AB", true},                  {L"", L"A", false}, {L"X\\KAB\\AKB", L"AKB", true},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(General::containsOrdinal(c.within, uint32_t(wcslen(c.within)), c.text, uint32_t(wcslen(c.text))),
+        EXPECT_EQ(Inspection::containsOrdinal(c.within, uint32_t(wcslen(c.within)), c.text, uint32_t(wcslen(c.text))),
                   c.found)
             << c.text;
 
-    General::ModuleIndex index;
-    const auto add = [&](const wchar_t* text, void (General::ModuleIndex::*to)(const wchar_t*, uint32_t)) {
+    Inspection::ModuleIndex index;
+    const auto add = [&](const wchar_t* text, void (Inspection::ModuleIndex::*to)(const wchar_t*, uint32_t)) {
         (index.*to)(text, uint32_t(wcslen(text)));
     };
     index.addProcess(4, L"System", 6);
-    add(L"Access Denied", &General::ModuleIndex::setReason);
+    add(L"Access Denied", &Inspection::ModuleIndex::setReason);
     index.addProcess(10, L"a.exe", 5);
-    add(L"C:\\A.EXE", &General::ModuleIndex::addModule);
-    add(L"C:\\K.DLL", &General::ModuleIndex::addModule);
+    add(L"C:\\A.EXE", &Inspection::ModuleIndex::addModule);
+    add(L"C:\\K.DLL", &Inspection::ModuleIndex::addModule);
     index.addProcess(11, L"b.exe", 5);
-    add(L"C:\\B.EXE", &General::ModuleIndex::addModule);
-    add(L"C:\\K.DLL", &General::ModuleIndex::addModule);
-    General::Array<General::ModuleIndex::Row> rows;
-    General::ModuleIndex::Counts counts = index.filter(L"K.DLL", 5, &General::findOrdinal, rows);
-    const uint32_t none = General::ModuleIndex::none;
+    add(L"C:\\B.EXE", &Inspection::ModuleIndex::addModule);
+    add(L"C:\\K.DLL", &Inspection::ModuleIndex::addModule);
+    General::Array<Inspection::ModuleIndex::Row> rows;
+    Inspection::ModuleIndex::Counts counts = index.filter(L"K.DLL", 5, &Inspection::findOrdinal, rows);
+    const uint32_t none = Inspection::ModuleIndex::none;
     const std::vector<std::pair<uint32_t, uint32_t>> expected = {{1, 1}, {2, 3}, {0, none}};
     ASSERT_EQ(rows.count, expected.size());
     for (uint32_t i = 0; i < rows.count; ++i)
@@ -188,13 +188,13 @@ TEST(ModuleIndexTest, FindsTextUnitForUnitAndListsTheUnsearchedLast)
     EXPECT_EQ(std::wstring(index.path(rows[1].module)), L"C:\\K.DLL");
     EXPECT_EQ(std::wstring(index.at(index.processes[0].reason)), L"Access Denied");
     // Nothing typed, nothing listed, not even what could not be searched.
-    counts = index.filter(L"", 0, &General::findOrdinal, rows);
+    counts = index.filter(L"", 0, &Inspection::findOrdinal, rows);
     EXPECT_EQ(rows.count + counts.modules + counts.unsearched, 0u);
 }
 
 TEST(ListerArgumentsTest, SwitchesBothWaysSelectorsAndMistakes)
 {
-    using Args = General::ListerArguments;
+    using Args = Lister::ListerArguments;
     struct Case {
         std::vector<const wchar_t*> words;
         Args::Mode mode;
@@ -221,7 +221,7 @@ TEST(ListerArgumentsTest, SwitchesBothWaysSelectorsAndMistakes)
         std::vector<const wchar_t*> words = {L"orrimel"};
         words.insert(words.end(), c.words.begin(), c.words.end());
         Args parsed;
-        General::parseListerArguments(int(words.size()), words.data(), parsed);
+        Lister::parseListerArguments(int(words.size()), words.data(), parsed);
         SCOPED_TRACE(&c - cases);
         EXPECT_EQ(parsed.mode, c.mode);
         if (c.mode == Args::Bad) {
@@ -234,18 +234,18 @@ TEST(ListerArgumentsTest, SwitchesBothWaysSelectorsAndMistakes)
         EXPECT_EQ(parsed.byId ? int(parsed.processId) : -1, c.processId);
         EXPECT_EQ(std::wstring(parsed.name ? parsed.name : L"-"), std::wstring(c.name ? c.name : L"-"));
     }
-    EXPECT_TRUE(General::sameExecutable(L"NOTEPAD.EXE", 11, L"NOTEPAD", 7));
-    EXPECT_TRUE(General::sameExecutable(L"NOTEPAD.EXE", 11, L"NOTEPAD.EXE", 11));
-    EXPECT_FALSE(General::sameExecutable(L"NOTEPAD2.EXE", 12, L"NOTEPAD", 7));
-    EXPECT_FALSE(General::sameExecutable(L"NOTEPAD.COM", 11, L"NOTEPAD", 7));
+    EXPECT_TRUE(Lister::sameExecutable(L"NOTEPAD.EXE", 11, L"NOTEPAD", 7));
+    EXPECT_TRUE(Lister::sameExecutable(L"NOTEPAD.EXE", 11, L"NOTEPAD.EXE", 11));
+    EXPECT_FALSE(Lister::sameExecutable(L"NOTEPAD2.EXE", 12, L"NOTEPAD", 7));
+    EXPECT_FALSE(Lister::sameExecutable(L"NOTEPAD.COM", 11, L"NOTEPAD", 7));
 }
 
 TEST(ListerArgumentsTest, UnsignedAsksForTheDetails)
 {
     for (const auto& words : {std::vector<const wchar_t*>{L"orrimel", L"--details"},
                               std::vector<const wchar_t*>{L"orrimel", L"/UNSIGNED", L"-m", L"x"}}) {
-        General::ListerArguments parsed;
-        General::parseListerArguments(int(words.size()), words.data(), parsed);
+        Lister::ListerArguments parsed;
+        Lister::parseListerArguments(int(words.size()), words.data(), parsed);
         EXPECT_TRUE(parsed.details);
         EXPECT_EQ(parsed.unsignedOnly, words.size() == 4);
     }
@@ -255,7 +255,7 @@ TEST(ListerArgumentsTest, UnsignedAsksForTheDetails)
 // never "signed" but on success.
 TEST(SignatureAnswerTest, EachAnswerInItsWords)
 {
-    using General::Signature;
+    using Details::Signature;
     const struct {
         uint32_t code;
         bool catalog;
@@ -280,14 +280,14 @@ TEST(SignatureAnswerTest, EachAnswerInItsWords)
     General::Array<wchar_t> line;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.code);
-        const Signature answer = General::signatureOf(c.code, c.catalog);
+        const Signature answer = Details::signatureOf(c.code, c.catalog);
         EXPECT_EQ(answer, c.signature);
-        EXPECT_STREQ(General::signatureWord(answer), c.word);
-        EXPECT_EQ(General::trusted(answer), c.code == 0);
-        General::signatureLine(answer, L"Maker", L"why", line);
+        EXPECT_STREQ(Details::signatureWord(answer), c.word);
+        EXPECT_EQ(Details::trusted(answer), c.code == 0);
+        Details::signatureLine(answer, L"Maker", L"why", line);
         EXPECT_STREQ(line.items, c.line);
     }
-    General::signatureLine(Signature::Pending, nullptr, nullptr, line);
+    Details::signatureLine(Signature::Pending, nullptr, nullptr, line);
     EXPECT_STREQ(line.items, L"Verifying signature...");
 }
 
@@ -299,7 +299,7 @@ TEST(ListerArgumentsTest, CsvFieldsQuotedAsRfc4180Asks)
     };
     for (const auto& c : cases) {
         General::Array<wchar_t> field;
-        General::appendCsvField(field, c.first, uint32_t(wcslen(c.first)));
+        Rows::appendCsvField(field, c.first, uint32_t(wcslen(c.first)));
         EXPECT_EQ(std::wstring(field.items, field.count), c.second);
     }
 }
@@ -308,18 +308,18 @@ TEST(ListerArgumentsTest, CsvFieldsQuotedAsRfc4180Asks)
 // CSV and text, the find window's copy, and the lists' Copy All.
 TEST(RowWriterTest, EveryOutputFromOneRow)
 {
-    using General::Column;
-    using General::RowFormat;
-    General::ResultRow module;
+    using Rows::Column;
+    using Rows::RowFormat;
+    Rows::ResultRow module;
     module.process = module.name = L"\u00E9 a,b.exe";
     module.processId = 12;
     module.path = L"C:\\a \"b\"\\k.dll-more";
     module.pathLength = 14; // the path ends before "-more"
-    General::ResultRow denied;
+    Rows::ResultRow denied;
     denied.process = denied.name = L"System";
     denied.processId = 4;
     denied.status = L"Access Denied";
-    General::ResultRow detailed = module;
+    Rows::ResultRow detailed = module;
     detailed.version = L"1.2.3.4";
     detailed.signer = L"Maker, Inc.";
     detailed.signature = L"signed";
@@ -330,17 +330,17 @@ TEST(RowWriterTest, EveryOutputFromOneRow)
         uint32_t count;
         const wchar_t* expected;
     } cases[] = {
-        {RowFormat::Csv, General::resultColumns, 4,
+        {RowFormat::Csv, Rows::resultColumns, 4,
          L"Process,PID,Path,Status\r\n\"\u00E9 a,b.exe\",12,\"C:\\a \"\"b\"\"\\k.dll\",\r\nSystem,4,,Access Denied\r\n"},
-        {RowFormat::Tab, General::resultColumns, 4,
+        {RowFormat::Tab, Rows::resultColumns, 4,
          L"Process\tPID\tPath\tStatus\r\n\u00E9 a,b.exe\t12\tC:\\a \"b\"\\k.dll\t\r\nSystem\t4\t\tAccess Denied\r\n"},
         {RowFormat::Tab, named, 3, L"Name\tPID\tPath\r\n\u00E9 a,b.exe\t12\tC:\\a \"b\"\\k.dll\r\nSystem\t4\t\r\n"},
-        {RowFormat::Text, General::resultColumns, 4,
+        {RowFormat::Text, Rows::resultColumns, 4,
          L"Process\tPID\tPath\tStatus\r\n\u00E9 a,b.exe (PID 12)  C:\\a \"b\"\\k.dll\r\nSystem (PID 4)  Access Denied\r\n"},
     };
     for (const auto& c : cases) {
         General::Array<wchar_t> text;
-        const General::RowWriter writer(c.format, c.columns, c.count);
+        const Rows::RowWriter writer(c.format, c.columns, c.count);
         writer.header(text);
         writer.row(text, module);
         writer.row(text, denied);
@@ -348,18 +348,18 @@ TEST(RowWriterTest, EveryOutputFromOneRow)
     }
     // With the details: every column in CSV, those that say something in text.
     General::Array<wchar_t> text;
-    General::RowWriter(RowFormat::Csv, General::resultColumns, 9).row(text, detailed);
-    General::RowWriter(RowFormat::Text, General::resultColumns, 9).row(text, detailed);
+    Rows::RowWriter(RowFormat::Csv, Rows::resultColumns, 9).row(text, detailed);
+    Rows::RowWriter(RowFormat::Text, Rows::resultColumns, 9).row(text, detailed);
     EXPECT_EQ(std::wstring(text.items, text.count),
               L"\"\u00E9 a,b.exe\",12,\"C:\\a \"\"b\"\"\\k.dll\",,1.2.3.4,,,\"Maker, Inc.\",signed\r\n"
               L"\u00E9 a,b.exe (PID 12)  C:\\a \"b\"\\k.dll  1.2.3.4  Maker, Inc.  signed\r\n");
-    const std::pair<General::ModuleIndex::Counts, std::wstring> counts[] = {
+    const std::pair<Inspection::ModuleIndex::Counts, std::wstring> counts[] = {
         {{1, 1, 0}, L"1 module found in 1 process; 0 processes could not be searched."},
         {{3, 2, 1}, L"3 modules found in 2 processes; 1 process could not be searched."},
     };
     for (const auto& c : counts) {
         General::Array<wchar_t> text;
-        General::appendCounts(text, c.first);
+        Rows::appendCounts(text, c.first);
         EXPECT_EQ(std::wstring(text.items, text.count), c.second);
     }
 }
@@ -367,17 +367,17 @@ TEST(RowWriterTest, EveryOutputFromOneRow)
 TEST(RowTipTest, LinesFromWhatWasReadAndSayWhatWasNot)
 {
     General::Array<wchar_t> tip;
-    const std::pair<General::ProcessReadings, std::wstring> processes[] = {
+    const std::pair<Rows::ProcessReadings, std::wstring> processes[] = {
         {{L"svchost.exe", 172, 4, 64, false, L"C:\\W\\svchost.exe", L"RpcSs, DcomLaunch"},
          L"svchost.exe\r\nPID 172, parent PID 4, 64-bit\r\nC:\\W\\svchost.exe\r\nServices: RpcSs, DcomLaunch"},
         {{L"a.exe", 0, 4294967295u, 0, true, nullptr, nullptr}, L"a.exe\r\nPID 0, parent PID 4294967295\r\nThe process has ended."},
         {{L"b.exe", 9, 8, 32, false, nullptr, L""}, L"b.exe\r\nPID 9, parent PID 8, 32-bit\r\nIts image path cannot be read."},
     };
     for (const auto& c : processes) {
-        General::processTip(c.first, tip);
+        Rows::processTip(c.first, tip);
         EXPECT_EQ(std::wstring(tip.items), c.second);
     }
-    const std::pair<General::ModuleReadings, std::wstring> modules[] = {
+    const std::pair<Rows::ModuleReadings, std::wstring> modules[] = {
         {{L"C:\\k.dll", true, L"10.0.1.2", L"Maker", nullptr, L"Signed by Maker", true, false, 0x7FF812340000ull, 4096, false},
          L"C:\\k.dll\r\nVersion 10.0.1.2\r\nCompany: Maker\r\nDescription: (none)\r\nSigned by Maker\r\nBase 0x00007FF812340000, size 4096 bytes"},
         {{L"C:\\m.dll", false, nullptr, nullptr, nullptr, L"Not signed", false, true, 0, 0, false},
@@ -388,12 +388,12 @@ TEST(RowTipTest, LinesFromWhatWasReadAndSayWhatWasNot)
          L"C:\\n.dll\r\nVersion 1.0\r\nCompany: (none)\r\nDescription: D\r\nBase 0x10000000, size 0 bytes"},
     };
     for (const auto& c : modules) {
-        General::moduleTip(c.first, tip);
+        Rows::moduleTip(c.first, tip);
         EXPECT_EQ(std::wstring(tip.items), c.second);
     }
-    EXPECT_NE(General::reasonTip(L"Access Denied"), nullptr);
-    EXPECT_NE(General::reasonTip(L"Process Unavailable"), nullptr);
-    EXPECT_EQ(General::reasonTip(L"Access"), nullptr);
+    EXPECT_NE(Rows::reasonTip(L"Access Denied"), nullptr);
+    EXPECT_NE(Rows::reasonTip(L"Process Unavailable"), nullptr);
+    EXPECT_EQ(Rows::reasonTip(L"Access"), nullptr);
 }
 
 namespace {
@@ -420,12 +420,12 @@ TEST(ListingDiffTest, ChangesBetweenTwoListings)
                                  "a.exe,1,C:\\W\\k.dll,,1.2.3.4,M,D,S,signed\r\n";
     std::string newer = detailed;
     newer.replace(newer.find("1.2.3.4"), 7, "1.2.3.5");
-    General::DiffScope scoped;
+    Lister::DiffScope scoped;
     scoped.name = L"A";
     scoped.text = L"K.DLL";
     const struct {
         std::string was, is;
-        General::DiffScope scope;
+        Lister::DiffScope scope;
         bool csv;
         uint32_t changes;
         std::wstring expected;
@@ -444,11 +444,11 @@ TEST(ListingDiffTest, ChangesBetweenTwoListings)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(&c - cases);
-        General::SavedListing was, is;
+        Lister::SavedListing was, is;
         General::Array<wchar_t> problem, text;
         ASSERT_TRUE(was.read(c.was.data(), uint32_t(c.was.size()), problem));
         ASSERT_TRUE(is.read(c.is.data(), uint32_t(c.is.size()), problem));
-        EXPECT_EQ(General::compareListings(was, is, &upper, c.scope, c.csv, text), c.changes);
+        EXPECT_EQ(Lister::compareListings(was, is, &upper, c.scope, c.csv, text), c.changes);
         EXPECT_EQ(std::wstring(text.items, text.count), c.expected);
         // Every row has as many fields as the header.
         std::vector<size_t> fields;
@@ -463,7 +463,7 @@ TEST(ListingDiffTest, ChangesBetweenTwoListings)
             EXPECT_EQ(fields[row], fields[0]) << "row " << row;
     }
     const std::string broken = before + "e.exe,5,C:\\E\\e.exe,,extra\r\n";
-    General::SavedListing listing;
+    Lister::SavedListing listing;
     General::Array<wchar_t> problem;
     EXPECT_FALSE(listing.read(broken.data(), uint32_t(broken.size()), problem));
     EXPECT_EQ(std::wstring(problem.items, problem.count), L"line 7: 5 fields, expected 4");

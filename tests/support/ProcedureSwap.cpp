@@ -45,7 +45,7 @@ int claim(const char* name, void* replacement)
 
 ProcedureSwap::ProcedureSwap(const char* name, void* replacement)
     : slot(claim(name, replacement)),
-      real(reinterpret_cast<void*>(Windows::processStatusCall(name))),
+      real(reinterpret_cast<void*>(Inspection::processStatusCall(name))),
       swap("kernel32.dll", "GetProcAddress", lookUps[slot])
 {
 }

@@ -17,7 +17,7 @@
 #include "support/EnumerationSwap.h"
 #include "support/ImportSwap.h"
 #include "support/ProcedureSwap.h"
-#include "inspection/VersionResource.h"
+#include "details/VersionResource.h"
 #include "resources/ResourceIds.h"
 #include "toolkit/Dpi.h"
 #include "toolkit/WindowClass.h"
@@ -26,6 +26,8 @@ using TestSupport::EnumerationSwap;
 using TestSupport::ImportSwap;
 using TestSupport::ProcedureSwap;
 using namespace Windows;
+using namespace Inspection;
+using namespace Details;
 
 namespace {
 
@@ -172,13 +174,6 @@ FARPROC WINAPI withoutForDpi(HMODULE module, LPCSTR name)
                ? nullptr
                : realLookup(module, name);
 }
-std::vector<std::wstring> loaded;
-decltype(&LoadLibraryExW) realLoad = nullptr;
-HMODULE WINAPI recordingLoad(LPCWSTR name, HANDLE file, DWORD flags)
-{
-    loaded.push_back(name);
-    return realLoad(name, file, flags);
-}
 BOOL WINAPI fixedFrame(LPRECT rect, DWORD, BOOL, DWORD)
 {
     InflateRect(rect, 4, 4);
@@ -197,29 +192,6 @@ TEST(OuterSizeTest, FrameBeforeWindows10StaysAtTheSystemDpi)
     const SIZE outer = outerSizeAt({467, 430}, WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, 0, 144);
     EXPECT_EQ(outer.cx, scaled(467 - 8, 144) + 8);
     EXPECT_EQ(outer.cy, scaled(430 - 34, 144) + 34);
-}
-
-// A DLL of the program's folder, the current folder or PATH never runs in
-// it: every DLL is loaded by its full path in the system folder.
-TEST(SystemLibraryTest, DllsComeFromTheSystemFolderByFullPath)
-{
-    ImportSwap lookup("kernel32.dll", "GetProcAddress", reinterpret_cast<void*>(&withoutForDpi));
-    realLookup = lookup.original<decltype(realLookup)>();
-    ImportSwap load("kernel32.dll", "LoadLibraryExW", reinterpret_cast<void*>(&recordingLoad));
-    realLoad = load.original<decltype(realLoad)>();
-    loaded.clear();
-    EXPECT_GE(windowDpi(GetDesktopWindow()), 96);
-    FileVersion read;
-    VersionReader().read(L"C:\\windows\\system32\\kernel32.dll", read);
-    EXPECT_TRUE(read.versioned);
-    wchar_t system[MAX_PATH];
-    const std::wstring folder(system, GetSystemDirectoryW(system, MAX_PATH));
-    ASSERT_GE(loaded.size(), 2u);
-    for (const std::wstring& name : loaded) {
-        EXPECT_EQ(CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, name.c_str(), int(folder.size()), folder.c_str(),
-                                 int(folder.size())), CSTR_EQUAL) << name;
-        EXPECT_EQ(name.rfind(L'\\'), folder.size()) << name;
-    }
 }
 
 // Typing in the results finds the next row whose process name starts with
@@ -727,7 +699,8 @@ TEST(ListMenuTest, ItemsWithTheirKeysAndWhatDoesNotApplyGreyed)
     } cases[] = {{true, false, false, {true, false, false, true, true, false, true}},
                  {false, true, true, {false, false, false, false, false}}};
     for (const auto& c : cases) {
-        HMENU menu = ListMenu::make(c.moduleList, c.selected, true, c.path);
+        const MenuHandle made = ListMenu::make(c.moduleList, c.selected, true, c.path);
+        const HMENU menu = made.get();
         ASSERT_EQ(GetMenuItemCount(menu), int(c.greyed.size()));
         for (int i = 0; i < GetMenuItemCount(menu); ++i) {
             wchar_t text[64] = L"";
@@ -737,6 +710,5 @@ TEST(ListMenuTest, ItemsWithTheirKeysAndWhatDoesNotApplyGreyed)
                 EXPECT_EQ((GetMenuState(menu, UINT(i), MF_BYPOSITION) & MF_GRAYED) != 0, c.greyed[size_t(i)]) << i;
             }
         }
-        DestroyMenu(menu);
     }
 }

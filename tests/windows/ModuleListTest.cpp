@@ -24,7 +24,7 @@ using TestSupport::EnumerationSwap;
 using TestSupport::ImportSwap;
 using TestSupport::ProcedureSwap;
 using TestSupport::PlainListBox;
-using Windows::ModuleList;
+using Inspection::ModuleList;
 
 namespace {
 
@@ -214,7 +214,7 @@ void expectRowsFollowEntries(const PlainListBox& box, const ModuleList& list)
     for (uint32_t row = 0; row < rows.size(); ++row) {
         const LRESULT index = box.itemData(row);
         ASSERT_LT(static_cast<uint32_t>(index), list.entries.count);
-        const Windows::ModuleEntry& entry = *list.entries[index];
+        const Inspection::ModuleEntry& entry = *list.entries[index];
         EXPECT_EQ(rows[row], entry.path.text() + entry.nameOffset);
     }
 }
@@ -479,7 +479,7 @@ TEST(DebugPrivilegeGuardTest, FailureRaisesTheCodeReadBeforeClosing)
 {
     Watched watched;
     tokenStep = 3;
-    Windows::DebugPrivilegeGuard guard;
+    Inspection::DebugPrivilegeGuard guard;
     try {
         guard.enable();
         FAIL() << "no exception";
@@ -645,45 +645,4 @@ TEST_F(ModuleListTest, LongPathIsReadWholeIntoALargerBuffer)
         ASSERT_EQ(readSizes.size(), 4 * expected.reads.size());
         EXPECT_EQ(std::vector<DWORD>(readSizes.begin(), readSizes.begin() + expected.reads.size()), expected.reads);
     }
-}
-
-// As Windows compares file names: ordinal, ignoring case, letters beyond
-// ASCII included.
-TEST(ModuleSearchTest, MatchesAsFileNamesCompare)
-{
-    Windows::ModuleSearch search;
-    const std::wstring path = L"C:\\Stra\u00DFe\\\u00C9cole\\\u03A9mega.dll";
-    search.index.addProcess(10, L"a.exe", 5);
-    search.index.addModule(path.c_str(), uint32_t(path.size()));
-    const struct {
-        const wchar_t* text;
-        uint32_t found;
-    } cases[] = {{L"\u00E9COLE", 1}, {L"\u03C9MEGA.DLL", 1}, {L"c:\\stra\u00DFe\\\u00E9cole\\\u03C9mega.dll", 1},
-                 {L"strasse", 0},     {L"\u03C9mega.dlx", 0},  {L"", 0}};
-    General::Array<General::ModuleIndex::Row> rows;
-    for (const auto& c : cases) {
-        search.filter(c.text, uint32_t(wcslen(c.text)), rows);
-        EXPECT_EQ(rows.count, c.found) << "case " << (&c - cases);
-    }
-}
-
-// The search reads every other process of the system.
-using RealModuleSearchTest = ModuleListTest;
-TEST_F(RealModuleSearchTest, NamesAProcessItCouldNotOpenAfterTheMatches)
-{
-    openResults = {0, ERROR_ACCESS_DENIED, ERROR_ACCESS_DENIED}; // the second process, with the privilege too
-    Windows::ModuleSearch search;
-    search.run();
-    const General::ModuleIndex& index = search.index;
-    ASSERT_GE(index.processes.count, 2u);
-    ASSERT_NE(index.processes[1].reason, General::ModuleIndex::none);
-    EXPECT_EQ(std::wstring(index.at(index.processes[1].reason)), L"Access Denied");
-    General::Array<General::ModuleIndex::Row> rows;
-    const General::ModuleIndex::Counts counts = search.filter(L"KERNEL32.DLL", 12, rows);
-    EXPECT_EQ(counts.unsearched, 1u);
-    EXPECT_EQ(counts.processes, index.processes.count - 1);
-    EXPECT_EQ(counts.modules, counts.processes);
-    ASSERT_EQ(rows.count, counts.modules + 1);
-    EXPECT_EQ(rows[rows.count - 1].process, 1u);
-    EXPECT_EQ(rows[rows.count - 1].module, General::ModuleIndex::none);
 }

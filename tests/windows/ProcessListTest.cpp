@@ -15,7 +15,7 @@
 
 using TestSupport::ImportSwap;
 using TestSupport::PlainListBox;
-using Windows::ProcessList;
+using Inspection::ProcessList;
 
 namespace {
 

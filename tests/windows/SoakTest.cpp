@@ -19,6 +19,8 @@ using TestSupport::ProcedureSwap;
 using TestSupport::NamedEvent;
 using TestSupport::StartedProcess;
 using namespace Windows;
+using namespace Inspection;
+using namespace Details;
 
 namespace {
 

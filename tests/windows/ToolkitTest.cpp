@@ -23,6 +23,8 @@
 
 using TestSupport::ImportSwap;
 using namespace Windows;
+using namespace Inspection;
+using namespace Details;
 
 namespace {
 

@@ -1,39 +1,15 @@
 // Version resources and signatures of many files, read in parallel.
 #include "FileDetails.h"
 
-#include <new>
 
-#include "FileName.h"
+#include "core/FileName.h"
 #include "core/Handles.h"
 
-namespace Windows {
+namespace Details {
+
+using Windows::KernelHandle;
 
 namespace {
-
-struct Work {
-    const wchar_t* const* paths;
-    General::OwnerArray<FileDetails>* into;
-    uint32_t count;
-    volatile LONG next;
-    volatile LONG failed; // a worker ran out of memory
-};
-
-DWORD WINAPI worker(LPVOID parameter)
-{
-    Work& work = *static_cast<Work*>(parameter);
-    try {
-        DetailsReader reader;
-        for (;;) {
-            const LONG i = InterlockedIncrement(&work.next) - 1;
-            if (i >= static_cast<LONG>(work.count))
-                break;
-            reader.read(work.paths[i], *(*work.into)[static_cast<uint32_t>(i)]);
-        }
-    } catch (std::bad_alloc&) {
-        InterlockedExchange(&work.failed, 1);
-    }
-    return 0;
-}
 
 using BasicInformation = BOOL(WINAPI*)(HANDLE, int, LPVOID, DWORD);
 struct BasicInfo {
@@ -74,10 +50,10 @@ bool DetailsReader::read(const wchar_t* path, FileDetails& into, const FileIdent
         versions.read(nullptr, into.version);
         into.verdict.signer.dropBack(into.verdict.signer.count);
         into.verdict.code = error;
-        into.verdict.signature = General::Signature::Error;
+        into.verdict.signature = Details::Signature::Error;
         return true;
     }
-    identify(file.handle, into.identity);
+    identify(file.get(), into.identity);
     if (known != nullptr && into.identity.same(*known))
         return false;
     // The version calls take MAX_PATH characters at most: a longer path is
@@ -98,42 +74,9 @@ bool DetailsReader::read(const wchar_t* path, FileDetails& into, const FileIdent
         }
     }
     versions.read(versionName, into.version);
-    signatures.verify(extended.items, file.handle, into.verdict);
+    signatures.verify(extended.items, file.get(), into.verdict);
     return true;
 }
 
-void fillDetails(General::ResultRow& row, const FileDetails& file)
-{
-    const auto text = [](const General::Array<wchar_t>& held) { return held.count != 0 ? held.items : nullptr; };
-    row.version = text(file.version.fileVersion);
-    row.company = text(file.version.company);
-    row.description = text(file.version.description);
-    row.signer = text(file.verdict.signer);
-    row.signature = General::signatureWord(file.verdict.signature);
-}
 
-void readFileDetails(const wchar_t* const* paths, uint32_t count, General::OwnerArray<FileDetails>& into)
-{
-    into.dropBack(into.count);
-    for (uint32_t i = 0; i < count; ++i)
-        into.appendRepeated(1, General::OwnerPtr<FileDetails>(new FileDetails));
-    Work work = {paths, &into, count, 0, 0};
-    SYSTEM_INFO system;
-    GetSystemInfo(&system);
-    uint32_t threads = system.dwNumberOfProcessors < 8 ? system.dwNumberOfProcessors : 8;
-    if (threads > count)
-        threads = count;
-    // The caller's thread works too: one fewer to start.
-    KernelHandle started[8];
-    for (uint32_t t = 1; t < threads; ++t)
-        started[t].handle = CreateThread(nullptr, 0, &worker, &work, 0, nullptr);
-    worker(&work);
-    for (uint32_t t = 1; t < threads; ++t) {
-        if (started[t].valid())
-            WaitForSingleObject(started[t].handle, INFINITE);
-    }
-    if (work.failed != 0)
-        throw std::bad_alloc();
-}
-
-} // namespace Windows
+} // namespace Details

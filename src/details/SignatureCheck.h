@@ -9,10 +9,10 @@
 #include "core/Array.h"
 #include "core/SystemLibrary.h"
 
-namespace Windows {
+namespace Details {
 
 struct Verdict {
-    General::Signature signature = General::Signature::Pending;
+    Details::Signature signature = Details::Signature::Pending;
     uint32_t code = 0;              // WinVerifyTrust's answer, or the error that stopped the check
     General::Array<wchar_t> signer; // the leaf certificate's name, NUL-terminated; empty when none
 };
@@ -54,4 +54,4 @@ private:
     HCATADMIN admins[2] = {nullptr, nullptr}; // SHA-1, SHA-256; acquired when first needed
 };
 
-} // namespace Windows
+} // namespace Details

@@ -6,7 +6,7 @@
 #include "core/Array.h"
 #include "core/SystemLibrary.h"
 
-namespace Windows {
+namespace Details {
 
 // What a file's version resource says; each text NUL-terminated, or empty
 // where the resource has none.
@@ -29,9 +29,9 @@ public:
 private:
     const wchar_t* text(const wchar_t* name);
 
-    SystemLibrary dll;
+    Windows::SystemLibrary dll;
     General::Array<BYTE> block;
     General::Array<wchar_t> translations; // "xxxxxxxx" each, as queried
 };
 
-} // namespace Windows
+} // namespace Details

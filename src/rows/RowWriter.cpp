@@ -1,7 +1,9 @@
 // Every table of results, written one way.
 #include "RowWriter.h"
 
-namespace General {
+#include "core/Text.h"
+
+namespace Rows {
 
 namespace {
 
@@ -37,6 +39,9 @@ const Column resultColumns[9] = {Column::Process, Column::PID,     Column::Path,
                                  Column::Version, Column::Company, Column::Description, Column::Signer,
                                  Column::Signature};
 
+const Column changeColumns[6] = {Column::Change, Column::Process, Column::PID,
+                                 Column::Path,   Column::Before,  Column::After};
+
 const wchar_t* columnName(Column column)
 {
     switch (column) {
@@ -60,25 +65,16 @@ const wchar_t* columnName(Column column)
         return L"Signer";
     case Column::Signature:
         return L"Signature";
+    case Column::Change:
+        return L"Change";
+    case Column::Before:
+        return L"Before";
+    case Column::After:
+        return L"After";
     }
     return L"";
 }
 
-ResultRow indexRow(const ModuleIndex& index, ModuleIndex::Row row)
-{
-    const ModuleIndex::Process& process = index.processes[row.process];
-    ResultRow result;
-    result.process = index.at(process.name);
-    result.processId = process.processId;
-    result.name = result.process;
-    if (row.module != ModuleIndex::none) {
-        result.path = index.path(row.module);
-        result.pathLength = index.modules[row.module].length;
-    } else {
-        result.status = process.reason != ModuleIndex::none ? index.at(process.reason) : nullptr;
-    }
-    return result;
-}
 
 const wchar_t* RowWriter::cell(const ResultRow& row, Column column, wchar_t (&number)[16], uint32_t& length)
 {
@@ -114,12 +110,21 @@ const wchar_t* RowWriter::cell(const ResultRow& row, Column column, wchar_t (&nu
     case Column::Signature:
         text = row.signature;
         break;
+    case Column::Change:
+        text = row.change;
+        break;
+    case Column::Before:
+        text = row.before;
+        break;
+    case Column::After:
+        text = row.after;
+        break;
     }
     length = lengthOf(text);
     return text != nullptr ? text : L"";
 }
 
-void RowWriter::field(Array<wchar_t>& into, uint32_t index, const wchar_t* text, uint32_t length) const
+void RowWriter::field(General::Array<wchar_t>& into, uint32_t index, const wchar_t* text, uint32_t length) const
 {
     if (format == RowFormat::Csv) {
         if (index != 0)
@@ -132,23 +137,29 @@ void RowWriter::field(Array<wchar_t>& into, uint32_t index, const wchar_t* text,
     into.appendRange(text, length);
 }
 
-void RowWriter::header(Array<wchar_t>& into) const
+void RowWriter::header(General::Array<wchar_t>& into) const
 {
     for (uint32_t i = 0; i < count; ++i)
         field(into, i, columnName(columns[i]), lengthOf(columnName(columns[i])));
     into.appendRange(L"\r\n", 2);
 }
 
-void RowWriter::row(Array<wchar_t>& into, const ResultRow& row) const
+void RowWriter::row(General::Array<wchar_t>& into, const ResultRow& row) const
 {
     wchar_t number[16];
     uint32_t length = 0;
-    if (format == RowFormat::Text) {
-        appendProcessLabel(into, row.process, row.processId);
-        into.appendRange(L"  ", 2);
+    if (format == RowFormat::Text || format == RowFormat::Grouped) {
+        if (format == RowFormat::Text) {
+            appendProcessLabel(into, row.process, row.processId);
+            into.appendRange(L"  ", 2);
+        } else {
+            into.appendRange(L"    ", 4);
+        }
         const wchar_t* text = cell(row, row.path != nullptr ? Column::Path : Column::Status, number, length);
         into.appendRange(text, length);
         details(into, row);
+    } else if (format == RowFormat::Change) {
+        change(into, row);
     } else {
         for (uint32_t i = 0; i < count; ++i) {
             const wchar_t* text = cell(row, columns[i], number, length);
@@ -158,12 +169,41 @@ void RowWriter::row(Array<wchar_t>& into, const ResultRow& row) const
     into.appendRange(L"\r\n", 2);
 }
 
-void RowWriter::details(Array<wchar_t>& into, const ResultRow& row) const
+void RowWriter::change(General::Array<wchar_t>& into, const ResultRow& row) const
+{
+    const auto is = [&row](const wchar_t* word) { return General::sameText(row.change, word); };
+    const wchar_t mark = is(L"started") || is(L"loaded") ? L'+' : is(L"changed") ? L'~' : is(L"unreadable") ? L'?' : L'-';
+    if (row.path == nullptr && !is(L"unreadable")) {
+        into.appendRepeated(1, mark);
+        into.appendRepeated(1, L' ');
+        appendProcessLabel(into, row.process, row.processId);
+        return;
+    }
+    into.appendRange(is(L"unreadable") ? L"? " : L"  ", 2);
+    appendProcessLabel(into, row.process, row.processId);
+    into.appendRange(L"  ", 2);
+    if (is(L"unreadable")) {
+        appendText(into, row.after != nullptr ? L"could not be read after: " : L"could not be read before: ");
+        appendText(into, row.after != nullptr ? row.after : row.before);
+        return;
+    }
+    into.appendRepeated(1, mark);
+    into.appendRepeated(1, L' ');
+    into.appendRange(row.path, row.pathLength);
+    if (row.before != nullptr) {
+        into.appendRange(L"  ", 2);
+        appendText(into, row.before);
+        appendText(into, L" -> ");
+        appendText(into, row.after);
+    }
+}
+
+void RowWriter::details(General::Array<wchar_t>& into, const ResultRow& row) const
 {
     wchar_t number[16];
     uint32_t length = 0;
     for (uint32_t i = 0; i < count; ++i) {
-        if (columns[i] < Column::Version)
+        if (columns[i] < Column::Version || columns[i] > Column::Signature)
             continue;
         const wchar_t* text = cell(row, columns[i], number, length);
         if (length != 0) {
@@ -173,15 +213,15 @@ void RowWriter::details(Array<wchar_t>& into, const ResultRow& row) const
     }
 }
 
-void appendText(Array<wchar_t>& into, const wchar_t* text) { into.appendRange(text, lengthOf(text)); }
+void appendText(General::Array<wchar_t>& into, const wchar_t* text) { into.appendRange(text, lengthOf(text)); }
 
-void appendNumber(Array<wchar_t>& into, uint32_t value)
+void appendNumber(General::Array<wchar_t>& into, uint32_t value)
 {
     wchar_t digits[16];
     into.appendRange(digits, formatNumber(value, digits));
 }
 
-void appendProcessLabel(Array<wchar_t>& into, const wchar_t* name, uint32_t processId)
+void appendProcessLabel(General::Array<wchar_t>& into, const wchar_t* name, uint32_t processId)
 {
     appendText(into, name);
     appendText(into, L" (PID ");
@@ -189,20 +229,20 @@ void appendProcessLabel(Array<wchar_t>& into, const wchar_t* name, uint32_t proc
     into.appendRepeated(1, L')');
 }
 
-void appendCount(Array<wchar_t>& into, uint32_t count, const wchar_t* one, const wchar_t* many)
+void appendCount(General::Array<wchar_t>& into, uint32_t count, const wchar_t* one, const wchar_t* many)
 {
     appendNumber(into, count);
     into.appendRepeated(1, L' ');
     appendText(into, count == 1 ? one : many);
 }
 
-void appendUnsearched(Array<wchar_t>& into, uint32_t count)
+void appendUnsearched(General::Array<wchar_t>& into, uint32_t count)
 {
     appendCount(into, count, L"process", L"processes");
     appendText(into, L" could not be searched");
 }
 
-void appendCounts(Array<wchar_t>& into, const ModuleIndex::Counts& counts)
+void appendCounts(General::Array<wchar_t>& into, const Inspection::ModuleIndex::Counts& counts)
 {
     appendCount(into, counts.modules, L"module", L"modules");
     appendText(into, L" found in ");
@@ -212,7 +252,7 @@ void appendCounts(Array<wchar_t>& into, const ModuleIndex::Counts& counts)
     into.appendRepeated(1, L'.');
 }
 
-void appendCsvField(Array<wchar_t>& into, const wchar_t* field, uint32_t length)
+void appendCsvField(General::Array<wchar_t>& into, const wchar_t* field, uint32_t length)
 {
     bool quoted = false;
     for (uint32_t i = 0; i < length && !quoted; ++i)
@@ -230,4 +270,4 @@ void appendCsvField(Array<wchar_t>& into, const wchar_t* field, uint32_t length)
     into.appendRepeated(1, L'"');
 }
 
-} // namespace General
+} // namespace Rows

@@ -3,7 +3,7 @@
 
 #include <initializer_list>
 
-namespace Windows {
+namespace Details {
 
 namespace {
 
@@ -125,4 +125,4 @@ void VersionReader::read(const wchar_t* path, FileVersion& into)
     assign(into.description, text(L"FileDescription"));
 }
 
-} // namespace Windows
+} // namespace Details

@@ -1,8 +1,10 @@
 #pragma once
 
-// Module files' versions and signatures for the windows, read on a worker
-// thread of their own so that no window waits: asked by path, answered at
-// once when known, else queued, and the window told when answers arrive.
+// Module files' versions and signatures, read on worker threads of their
+// own so that no window waits: asked by path, answered at once when known,
+// else queued, and the window told when answers arrive. The one cache of
+// file details: the windows keep one with a worker, the lister one with a
+// worker a processor for a single run.
 #include <windows.h>
 
 #include <cstdint>
@@ -12,11 +14,13 @@
 #include "core/Handles.h"
 #include "core/OwnerPtr.h"
 
-namespace Windows {
+namespace Details {
 
 class DetailsCache {
 public:
-    DetailsCache();
+    // Up to `workers` threads (eight at most), started with the first
+    // question.
+    explicit DetailsCache(uint32_t workers = 1);
     // Answers are told by posting `message` to `window` (one post until the
     // window asks again). The worker starts with the first question.
     void tellTo(HWND notified, UINT notice);
@@ -37,6 +41,10 @@ public:
     // How many files were asked for since the last snapshot, and how many
     // of them are answered.
     void progress(uint32_t& asked, uint32_t& answered);
+    // Returns when every question asked is answered; the caller's thread
+    // reads files too, so that it returns even where the system refused
+    // every worker.
+    void wait();
 
 private:
     struct Entry {
@@ -52,8 +60,10 @@ private:
     struct Shared {
         HWND window = nullptr;
         UINT message = 0;
-        CRITICAL_SECTION lock;
-        KernelHandle wake; // an event: the queue has work, or the cache ends
+        Windows::CriticalSection lock;
+        Windows::KernelHandle wake; // a semaphore: one count an entry queued, one a worker at the end
+        Windows::KernelHandle idle; // an event: the queue is empty and no file is being read
+        uint32_t reading = 0;       // files being read now
         General::OwnerArray<Entry> entries; // never removed: the worker holds pointers
         General::Array<uint32_t> slots;     // entries by their key's hash: index + 1, 0 empty
         General::Array<Entry*> queue;
@@ -61,12 +71,16 @@ private:
         bool told = false; // a post is outstanding
     };
     static DWORD WINAPI work(LPVOID shared);
-    static void run(Shared& shared);
+    // Reads the newest queued file; false when none is queued or the cache
+    // ends.
+    static bool readOne(Shared& shared, DetailsReader& reader);
     Entry* lookUp(const General::Array<wchar_t>& key);
 
     Shared* shared;
-    KernelHandle thread;
+    uint32_t workers;
+    uint32_t started = 0;
+    Windows::KernelHandle threads[8];
     General::Array<wchar_t> folded;
 };
 
-} // namespace Windows
+} // namespace Details

@@ -1,11 +1,11 @@
 // A signature's answer in words.
 #include "SignatureAnswer.h"
 
-namespace General {
+namespace Details {
 
 namespace {
 
-void append(Array<wchar_t>& into, const wchar_t* text)
+void append(General::Array<wchar_t>& into, const wchar_t* text)
 {
     while (text != nullptr && *text != L'\0')
         into.appendRepeated(1, *text++);
@@ -76,7 +76,7 @@ const wchar_t* signatureWord(Signature signature)
     return L"error";
 }
 
-void signatureLine(Signature signature, const wchar_t* signer, const wchar_t* reason, Array<wchar_t>& into)
+void signatureLine(Signature signature, const wchar_t* signer, const wchar_t* reason, General::Array<wchar_t>& into)
 {
     into.dropBack(into.count);
     switch (signature) {
@@ -116,4 +116,4 @@ void signatureLine(Signature signature, const wchar_t* signer, const wchar_t* re
     into.appendRepeated(1, L'\0');
 }
 
-} // namespace General
+} // namespace Details

@@ -6,13 +6,11 @@
 #include <cstdint>
 
 #include "core/Array.h"
-#include "FileDetails.h"
+#include "details/DetailsCache.h"
+#include "inspection/ModuleList.h"
+#include "inspection/ProcessList.h"
 
 namespace Windows {
-
-struct ProcessEntry;
-struct ModuleEntry;
-class DetailsCache;
 
 // What a row's tooltip says, read when it is about to show, never during a
 // refresh. No file is read here: a module's version and signature come from
@@ -25,14 +23,12 @@ public:
 
     // The tooltip text of each kind of row, NUL-terminated, valid until the
     // next call. A read that fails becomes the line that says so.
-    const wchar_t* processText(const ProcessEntry& process);
+    const wchar_t* processText(const Inspection::ProcessEntry& process);
     // While the file is read in `files`, the tip says so.
-    const wchar_t* moduleText(const ModuleEntry& module, uint32_t processId, DetailsCache& files);
+    const wchar_t* moduleText(const Inspection::ModuleEntry& module, uint32_t processId, Details::DetailsCache& files);
 
 private:
-    void services(uint32_t processId);
-
-    FileDetails file;
+    Details::FileDetails file;
     General::Array<wchar_t> text;
     General::Array<wchar_t> signatureLine;
     General::Array<wchar_t> reason;

@@ -5,10 +5,10 @@
 // column names, and the sentence that counts a search's results.
 #include <cstdint>
 
-#include "ModuleIndex.h"
+#include "inspection/ModuleIndex.h"
 #include "core/Array.h"
 
-namespace General {
+namespace Rows {
 
 // The columns, named as every output heads them; each output takes those it
 // shows, in its order.
@@ -23,7 +23,11 @@ enum class Column : uint8_t {
     Company,
     Description,
     Signer,
-    Signature // signed, catalog, unsigned, invalid, untrusted, expired, revoked, error
+    Signature, // signed, catalog, unsigned, invalid, untrusted, distrusted, expired, revoked, error
+    // A comparison's change: what changed, and what was and is.
+    Change, // started, ended, loaded, unloaded, changed, unreadable
+    Before,
+    After
 };
 const wchar_t* columnName(Column column);
 
@@ -41,16 +45,22 @@ struct ResultRow {
     const wchar_t* description = nullptr;
     const wchar_t* signer = nullptr;
     const wchar_t* signature = nullptr;
+    const wchar_t* change = nullptr;
+    const wchar_t* before = nullptr;
+    const wchar_t* after = nullptr;
 };
-
-// A row of the search index.
-ResultRow indexRow(const ModuleIndex& index, ModuleIndex::Row row);
 
 enum class RowFormat {
     Tab,  // fields separated by tabs, CR LF: a spreadsheet pastes it as a row
     Csv,  // RFC 4180, CR LF
-    Text  // "name (PID n)  path" (or the status), then each detail column
+    Text, // "name (PID n)  path" (or the status), then each detail column
           // that is not empty, two spaces apart, CR LF: for people
+    Grouped, // under a process's label line: "    path" (or the status) and
+             // the details as Text has them
+    Change // a comparison's change, for people: "+ name (PID n)" started,
+           // "- ..." ended, "  name (PID n)  + path" loaded, "- path"
+           // unloaded, "~ path  before -> after" changed, "? name (PID n)
+           // could not be read before|after: reason" unreadable
 };
 
 class RowWriter {
@@ -59,18 +69,19 @@ public:
         : format(format), columns(columns), count(count)
     {
     }
-    void header(Array<wchar_t>& into) const;
-    void row(Array<wchar_t>& into, const ResultRow& row) const;
+    void header(General::Array<wchar_t>& into) const;
+    void row(General::Array<wchar_t>& into, const ResultRow& row) const;
     // The text line's tail: each detail column that is not empty, after two
     // spaces.
-    void details(Array<wchar_t>& into, const ResultRow& row) const;
+    void details(General::Array<wchar_t>& into, const ResultRow& row) const;
 
     // One cell, not NUL-terminated: its text and length. A PID is written
     // into `number`.
     static const wchar_t* cell(const ResultRow& row, Column column, wchar_t (&number)[16], uint32_t& length);
 
 private:
-    void field(Array<wchar_t>& into, uint32_t index, const wchar_t* text, uint32_t length) const;
+    void field(General::Array<wchar_t>& into, uint32_t index, const wchar_t* text, uint32_t length) const;
+    void change(General::Array<wchar_t>& into, const ResultRow& row) const;
 
     RowFormat format;
     const Column* columns;
@@ -80,21 +91,23 @@ private:
 // The columns of a search's results, as the lister's CSV and the find
 // window's copies have them; with the details, all nine.
 extern const Column resultColumns[9];
+// A comparison's columns.
+extern const Column changeColumns[6];
 
 // A NUL-terminated text (null: nothing), and a number in decimal.
-void appendText(Array<wchar_t>& into, const wchar_t* text);
-void appendNumber(Array<wchar_t>& into, uint32_t value);
+void appendText(General::Array<wchar_t>& into, const wchar_t* text);
+void appendNumber(General::Array<wchar_t>& into, uint32_t value);
 // "name (PID n)".
-void appendProcessLabel(Array<wchar_t>& into, const wchar_t* name, uint32_t processId);
+void appendProcessLabel(General::Array<wchar_t>& into, const wchar_t* name, uint32_t processId);
 // "1 module", "2 processes": the count, a space and the noun for it.
-void appendCount(Array<wchar_t>& into, uint32_t count, const wchar_t* one, const wchar_t* many);
+void appendCount(General::Array<wchar_t>& into, uint32_t count, const wchar_t* one, const wchar_t* many);
 // "N processes could not be searched" (no full stop).
-void appendUnsearched(Array<wchar_t>& into, uint32_t count);
+void appendUnsearched(General::Array<wchar_t>& into, uint32_t count);
 // "N modules found in M processes; K processes could not be searched."
-void appendCounts(Array<wchar_t>& into, const ModuleIndex::Counts& counts);
+void appendCounts(General::Array<wchar_t>& into, const Inspection::ModuleIndex::Counts& counts);
 
 // Appends the field as RFC 4180 has it: within double quotes, its own
 // doubled, when it holds a comma, a quote or a line break.
-void appendCsvField(Array<wchar_t>& into, const wchar_t* field, uint32_t length);
+void appendCsvField(General::Array<wchar_t>& into, const wchar_t* field, uint32_t length);
 
-} // namespace General
+} // namespace Rows

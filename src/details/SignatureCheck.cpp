@@ -7,7 +7,9 @@
 
 #include "core/Handles.h"
 
-namespace Windows {
+namespace Details {
+
+using Windows::SystemLibrary;
 
 namespace {
 
@@ -32,10 +34,9 @@ struct CatalogMember {
     HCATADMIN admin;
 };
 
-const DWORD noSignature = 0x800B0100;     // TRUST_E_NOSIGNATURE
-const DWORD formUnknown = 0x800B0003;     // TRUST_E_SUBJECT_FORM_UNKNOWN
-const DWORD providerUnknown = 0x800B0001; // TRUST_E_PROVIDER_UNKNOWN
-const DWORD revocationNone = 0x00000010;  // WTD_REVOCATION_CHECK_NONE
+const DWORD noSignature = static_cast<DWORD>(TRUST_E_NOSIGNATURE);
+const DWORD formUnknown = static_cast<DWORD>(TRUST_E_SUBJECT_FORM_UNKNOWN);
+const DWORD providerUnknown = static_cast<DWORD>(TRUST_E_PROVIDER_UNKNOWN);
 
 // Taken once for the process and never freed.
 struct TrustLibraries {
@@ -100,7 +101,7 @@ SignatureChecker::Answer SignatureChecker::run(WINTRUST_DATA& data, General::Arr
     // cached URLs only where the system knows the flag.
     data.fdwRevocationChecks = WTD_REVOKE_NONE;
     static const bool cacheOnly = cacheOnlyKnown();
-    data.dwProvFlags = revocationNone | (cacheOnly ? WTD_CACHE_ONLY_URL_RETRIEVAL : 0);
+    data.dwProvFlags = WTD_REVOCATION_CHECK_NONE | (cacheOnly ? WTD_CACHE_ONLY_URL_RETRIEVAL : 0);
     data.dwStateAction = WTD_STATEACTION_VERIFY;
     HWND noUser = static_cast<HWND>(INVALID_HANDLE_VALUE);
     SetLastError(0);
@@ -166,7 +167,7 @@ SignatureChecker::Lookup SignatureChecker::member(const wchar_t* catalog, const 
     data.dwUnionChoice = WTD_CHOICE_CATALOG;
     data.pCatalog = &record.info;
     into.code = static_cast<uint32_t>(run(data, into.signer).result);
-    into.signature = General::signatureOf(into.code, true);
+    into.signature = Details::signatureOf(into.code, true);
     return Found;
 }
 
@@ -214,7 +215,7 @@ SignatureChecker::Lookup SignatureChecker::inCatalogs(const wchar_t* path, HANDL
         where.cbStruct = sizeof(where);
         if (info(catalog, &where, 0))
             answer = member(where.wszCatalogFile, path, file, sha256, digest, size, into);
-        if (General::trusted(into.signature)) {
+        if (Details::trusted(into.signature)) {
             releaseCatalog(admin, catalog, 0);
             return Found;
         }
@@ -265,7 +266,7 @@ void SignatureChecker::verify(const wchar_t* path, HANDLE file, Verdict& into)
     data.pFile = &info;
     const Answer embedded = run(data, into.signer);
     into.code = static_cast<uint32_t>(embedded.result);
-    into.signature = General::signatureOf(into.code, false);
+    into.signature = Details::signatureOf(into.code, false);
     if (into.code != noSignature)
         return;
     // The same answer stands for a signature that could not be read; the
@@ -273,7 +274,7 @@ void SignatureChecker::verify(const wchar_t* path, HANDLE file, Verdict& into)
     if (embedded.lastError != noSignature && embedded.lastError != formUnknown &&
         embedded.lastError != providerUnknown) {
         into.code = embedded.lastError != 0 ? embedded.lastError : into.code;
-        into.signature = General::Signature::Error;
+        into.signature = Details::Signature::Error;
         into.signer.dropBack(into.signer.count);
         return;
     }
@@ -291,10 +292,10 @@ void SignatureChecker::verify(const wchar_t* path, HANDLE file, Verdict& into)
     into.signer.dropBack(into.signer.count);
     if (found == NotFound) {
         into.code = noSignature;
-        into.signature = General::Signature::Unsigned;
+        into.signature = Details::Signature::Unsigned;
     } else {
-        into.signature = General::Signature::Error;
+        into.signature = Details::Signature::Error;
     }
 }
 
-} // namespace Windows
+} // namespace Details

@@ -5,7 +5,7 @@
 
 #include "core/Array.h"
 
-namespace General {
+namespace Rows {
 
 // What was read of a process for its row's tooltip. A null text could not be
 // read; it is said so, not left out.
@@ -35,9 +35,9 @@ struct ModuleReadings {
 };
 
 // The tooltip's lines, ended by CR LF but the last, NUL-terminated.
-void processTip(const ProcessReadings& readings, Array<wchar_t>& into);
-void moduleTip(const ModuleReadings& readings, Array<wchar_t>& into);
+void processTip(const ProcessReadings& readings, General::Array<wchar_t>& into);
+void moduleTip(const ModuleReadings& readings, General::Array<wchar_t>& into);
 // What a reason row means, in one sentence; null for any other text.
 const wchar_t* reasonTip(const wchar_t* rowText);
 
-} // namespace General
+} // namespace Rows

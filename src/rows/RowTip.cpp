@@ -1,31 +1,22 @@
 // A row's tooltip text from what was read of it.
 #include "RowTip.h"
 
-namespace General {
+#include "RowWriter.h"
+#include "core/Text.h"
+
+namespace Rows {
 
 namespace {
 
-void text(Array<wchar_t>& into, const wchar_t* words)
+void text(General::Array<wchar_t>& into, const wchar_t* words)
 {
     for (; *words != L'\0'; ++words)
         into.appendRepeated(1, *words);
 }
 
-void line(Array<wchar_t>& into) { text(into, L"\r\n"); }
+void line(General::Array<wchar_t>& into) { text(into, L"\r\n"); }
 
-void decimal(Array<wchar_t>& into, uint64_t value)
-{
-    wchar_t digits[24];
-    int n = 0;
-    do {
-        digits[n++] = static_cast<wchar_t>(L'0' + value % 10);
-        value /= 10;
-    } while (value != 0);
-    while (n > 0)
-        into.appendRepeated(1, digits[--n]);
-}
-
-void hex(Array<wchar_t>& into, uint64_t value)
+void hex(General::Array<wchar_t>& into, uint64_t value)
 {
     text(into, L"0x");
     const int digits = value > 0xFFFFFFFFu ? 16 : 8;
@@ -33,25 +24,25 @@ void hex(Array<wchar_t>& into, uint64_t value)
         into.appendRepeated(1, L"0123456789ABCDEF"[(value >> shift) & 0xF]);
 }
 
-void field(Array<wchar_t>& into, const wchar_t* label, const wchar_t* value)
+void field(General::Array<wchar_t>& into, const wchar_t* label, const wchar_t* value)
 {
     text(into, label);
     text(into, value != nullptr && *value != L'\0' ? value : L"(none)");
 }
 
-void finish(Array<wchar_t>& into) { into.appendRepeated(1, L'\0'); }
+void finish(General::Array<wchar_t>& into) { into.appendRepeated(1, L'\0'); }
 
 } // namespace
 
-void processTip(const ProcessReadings& readings, Array<wchar_t>& into)
+void processTip(const ProcessReadings& readings, General::Array<wchar_t>& into)
 {
     into.dropBack(into.count);
     text(into, readings.name);
     line(into);
     text(into, L"PID ");
-    decimal(into, readings.processId);
+    appendNumber(into, readings.processId);
     text(into, L", parent PID ");
-    decimal(into, readings.parentId);
+    appendNumber(into, readings.parentId);
     if (readings.bits != 0) {
         text(into, readings.bits == 32 ? L", 32-bit" : L", 64-bit");
     }
@@ -68,7 +59,7 @@ void processTip(const ProcessReadings& readings, Array<wchar_t>& into)
     finish(into);
 }
 
-void moduleTip(const ModuleReadings& readings, Array<wchar_t>& into)
+void moduleTip(const ModuleReadings& readings, General::Array<wchar_t>& into)
 {
     into.dropBack(into.count);
     text(into, readings.path);
@@ -93,7 +84,7 @@ void moduleTip(const ModuleReadings& readings, Array<wchar_t>& into)
         text(into, L"Base ");
         hex(into, readings.base);
         text(into, L", size ");
-        decimal(into, readings.size);
+        appendNumber(into, readings.size);
         text(into, L" bytes");
     } else {
         text(into, readings.ended ? L"The process has ended." : L"Its place in the process cannot be read.");
@@ -107,19 +98,11 @@ const wchar_t* reasonTip(const wchar_t* rowText)
         return nullptr;
     const wchar_t* denied = L"Access Denied";
     const wchar_t* unavailable = L"Process Unavailable";
-    const auto same = [rowText](const wchar_t* reason) {
-        const wchar_t* c = rowText;
-        while (*reason != '\0' && *c == *reason) {
-            ++c;
-            ++reason;
-        }
-        return *c == '\0' && *reason == '\0';
-    };
-    if (same(denied))
+    if (General::sameText(rowText, denied))
         return L"The process could not be opened, even with the debug privilege.";
-    if (same(unavailable))
+    if (General::sameText(rowText, unavailable))
         return L"The process has ended, or its modules could not be listed.";
     return nullptr;
 }
 
-} // namespace General
+} // namespace Rows

@@ -1,0 +1,38 @@
+#pragma once
+
+// What the program means by two texts being the same, and by a process id
+// written out: one meaning of each, for every part that reads or compares.
+#include <cstdint>
+
+namespace General {
+
+// NUL-terminated texts, unit for unit; `anyCase` folds ASCII letters only,
+// as switches and words of the program's own are ASCII.
+inline bool sameText(const wchar_t* a, const wchar_t* b, bool anyCase = false)
+{
+    const auto folded = [anyCase](wchar_t c) {
+        return anyCase && c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
+    };
+    for (; *a != L'\0' && folded(*a) == folded(*b); ++a, ++b) {
+    }
+    return folded(*a) == folded(*b);
+}
+
+// Decimal digits alone, within 32 bits, as a PID is written.
+inline bool parseProcessId(const wchar_t* text, uint32_t& id)
+{
+    uint64_t value = 0;
+    if (*text == L'\0')
+        return false;
+    for (; *text != L'\0'; ++text) {
+        if (*text < L'0' || *text > L'9')
+            return false;
+        value = value * 10 + static_cast<uint64_t>(*text - L'0');
+        if (value > UINT32_MAX)
+            return false;
+    }
+    id = static_cast<uint32_t>(value);
+    return true;
+}
+
+} // namespace General
