@@ -26,7 +26,6 @@ class MainWindow;
 // The window's outer size at 96 DPI, frame included.
 const SIZE mainWindowSize = {467, 430};
 
-
 // The children's ids.
 enum MainChildId { ProcessListId = 1001, ModuleListId = 1002, PathBoxId = 1003 };
 

@@ -1,7 +1,6 @@
 // Version resources and signatures of many files, read in parallel.
 #include "FileDetails.h"
 
-
 #include "core/FileName.h"
 #include "core/Handles.h"
 
@@ -77,6 +76,5 @@ bool DetailsReader::read(const wchar_t* path, FileDetails& into, const FileIdent
     signatures.verify(extended.items, file.get(), into.verdict);
     return true;
 }
-
 
 } // namespace Details

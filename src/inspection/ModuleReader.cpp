@@ -2,7 +2,6 @@
 #include "ModuleReader.h"
 #include "ProcessStatus.h"
 
-
 #include "DebugPrivilegeGuard.h"
 #include "ModuleHandles.h"
 #include "core/Handles.h"

@@ -2,7 +2,6 @@
 #include "ProcessList.h"
 #include "ProcessStatus.h"
 
-
 #include "ListRows.h"
 #include "core/Errors.h"
 #include "core/Handles.h"
@@ -11,8 +10,6 @@
 
 namespace Inspection {
 
-using Windows::KernelHandle;
-using Windows::WindowsError;
 using Windows::narrowText;
 
 void ProcessList::refill()

@@ -44,7 +44,6 @@ const wchar_t* const usage =
     L"4 any other failure. With --diff: 0 no change, 1 changes listed, 2 bad usage or a file\r\n"
     L"that is not a listing, 4 any other failure.\r\n";
 
-
 struct Selection {
     const ListerArguments* arguments;
     General::Array<wchar_t> askedName; // folded

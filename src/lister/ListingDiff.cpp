@@ -12,15 +12,10 @@
 
 namespace Lister {
 
-
 using Inspection::containsOrdinal;
-using Rows::appendCsvField;
-using Rows::appendNumber;
-using Rows::appendProcessLabel;
 using Rows::appendText;
 
 namespace {
-
 
 // One side as the comparison sees it: names and paths folded, what the
 // scope leaves, and each process's modules sorted by folded path.

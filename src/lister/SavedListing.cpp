@@ -14,7 +14,6 @@ using Rows::appendText;
 
 namespace {
 
-
 // UTF-8 to UTF-16, a byte-order mark left out; what is not UTF-8 becomes
 // U+FFFD.
 void decode(const char* bytes, uint32_t size, General::Array<wchar_t>& into)

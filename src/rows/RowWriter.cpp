@@ -15,7 +15,6 @@ uint32_t lengthOf(const wchar_t* text)
     return length;
 }
 
-
 // Writes the digits and a NUL; returns how many digits.
 uint32_t formatNumber(uint32_t value, wchar_t (&into)[16])
 {
@@ -31,7 +30,6 @@ uint32_t formatNumber(uint32_t value, wchar_t (&into)[16])
     into[length] = L'\0';
     return length;
 }
-
 
 } // namespace
 
@@ -74,7 +72,6 @@ const wchar_t* columnName(Column column)
     }
     return L"";
 }
-
 
 const wchar_t* RowWriter::cell(const ResultRow& row, Column column, wchar_t (&number)[16], uint32_t& length)
 {
