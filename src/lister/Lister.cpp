@@ -5,8 +5,10 @@
 #include <new>
 
 #include "Lister.h"
+#include "BuildVersion.h"
 #include "ListerArguments.h"
 #include "ListerOutput.h"
+#include "Comparison.h"
 #include "ListingDiff.h"
 #include "StreamWriter.h"
 #include "core/Errors.h"
@@ -34,11 +36,17 @@ const wchar_t* const usage =
     L"          --unsigned             only the modules not signed (embedded or by catalog), with\r\n"
     L"                                 their details; the processes that could not be read are\r\n"
     L"                                 named on standard error\r\n"
-    L"  orrimel --diff <before.csv> [after.csv] [PID | name] [-m <text>]\r\n"
+    L"  orrimel --diff <first.csv> [later.csv ...] [PID | name] [-m <text>] [--by-name]\r\n"
     L"                                 what changed between a saved --csv listing and a fresh\r\n"
-    L"                                 snapshot, or a second saved listing\r\n"
+    L"                                 snapshot, or each later saved listing (* and ? match files)\r\n"
+    L"          --by-name              processes matched by executable, not PID: across reboots\r\n"
+    L"                                 and machines, user profiles' names left out of paths\r\n"
+    L"  -o <file>                      the output written to the file (UTF-8 with a byte-order\r\n"
+    L"                                 mark), replaced only when the run succeeds\r\n"
     L"  orrimel -h | --help | /?       this text\r\n"
-    L"Each switch may also be written /m, /csv, /strict, /details, /unsigned, /diff.\r\n"
+    L"  orrimel --version              the version, build and commit\r\n"
+    L"Each switch may also be written /m, /csv, /strict, /details, /unsigned, /diff, /by-name, /o\r\n"
+    L"(-o also --output).\r\n"
     L"Exit codes: 0 listed or found, 1 nothing matched (with --unsigned: every module read is\r\n"
     L"signed), 2 bad usage, 3 with --strict nothing found and some processes could not be read,\r\n"
     L"4 any other failure. With --diff: 0 no change, 1 changes listed, 2 bad usage or a file\r\n"
@@ -63,77 +71,29 @@ bool wanted(uint32_t processId, const wchar_t* name, uint32_t length, void* cont
                                    selection.askedName.count - 1);
 }
 
-// The whole file, or WindowsError.
-void readWhole(const wchar_t* path, General::Array<char>& into)
+// The fresh side of a comparison: a snapshot taken as the lister lists it,
+// its rows compared as they are, never written out and read back.
+void takeFresh(void* context, bool details, SavedListing& into)
 {
-    Windows::KernelHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                           OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!file.valid())
-        throw Windows::WindowsError(GetLastError());
-    LARGE_INTEGER size = {};
-    if (!GetFileSizeEx(file.get(), &size))
-        throw Windows::WindowsError(GetLastError());
-    if (size.QuadPart > 0x40000000)
-        throw Windows::WindowsError(ERROR_FILE_TOO_LARGE);
-    into.dropBack(into.count);
-    into.appendRepeated(static_cast<uint32_t>(size.QuadPart), '\0');
-    for (uint32_t done = 0; done < into.count;) {
-        DWORD read = 0;
-        if (!ReadFile(file.get(), into.items + done, into.count - done, &read, nullptr))
-            throw Windows::WindowsError(GetLastError());
-        if (read == 0)
-            break;
-        done += read;
+    Selection& selection = *static_cast<Selection*>(context);
+    Inspection::ModuleSearch finder;
+    finder.run(&wanted, &selection);
+    ListerArguments listed;
+    listed.details = details;
+    StreamWriter unused;
+    const Listing listing(unused, finder, listed);
+    into.details = details;
+    for (uint32_t p = 0; p < finder.index.processes.count; ++p) {
+        const ModuleIndex::Process& process = finder.index.processes[p];
+        for (uint32_t m = process.firstModule; m < process.firstModule + process.moduleCount; ++m)
+            into.add(listing.row(p, m));
+        if (process.reason != ModuleIndex::none)
+            into.add(listing.row(p, ModuleIndex::none));
     }
 }
 
-// A saved listing against another, or against a fresh snapshot taken as
-// the lister would list it.
 Exit diff(const ListerArguments& asked, StreamWriter& out, StreamWriter& errors, Selection& selection)
 {
-    Lister::SavedListing sides[2];
-    const wchar_t* files[] = {asked.before, asked.after};
-    General::Array<char> bytes;
-    General::Array<wchar_t> problem;
-    for (int side = 0; side < 2; ++side) {
-        if (files[side] == nullptr) {
-            // A fresh snapshot, taken as the lister lists it, compared as it is.
-            Inspection::ModuleSearch finder;
-            finder.run(&wanted, &selection);
-            ListerArguments listed;
-            listed.details = sides[0].details || asked.details;
-            const Listing listing(out, finder, listed);
-            SavedListing& fresh = sides[side];
-            fresh.details = listed.details;
-            for (uint32_t p = 0; p < finder.index.processes.count; ++p) {
-                const ModuleIndex::Process& process = finder.index.processes[p];
-                for (uint32_t m = process.firstModule; m < process.firstModule + process.moduleCount; ++m)
-                    fresh.add(listing.row(p, m));
-                if (process.reason != ModuleIndex::none)
-                    fresh.add(listing.row(p, ModuleIndex::none));
-            }
-            continue;
-        }
-        try {
-            readWhole(files[side], bytes);
-        } catch (Windows::WindowsError& error) {
-            General::Array<wchar_t> text;
-            error.wideText(text);
-            errors.text(L"orrimel: ");
-            errors.text(files[side]);
-            errors.text(L": ");
-            errors.text(text.items, text.count - 1);
-            errors.endLine();
-            return Failure;
-        }
-        if (!sides[side].read(bytes.items, bytes.count, problem)) {
-            errors.text(files[side]);
-            errors.text(L" ");
-            errors.text(problem.items, problem.count);
-            errors.endLine();
-            return BadUsage;
-        }
-    }
     Lister::DiffScope scope;
     scope.byId = asked.byId;
     scope.processId = asked.processId;
@@ -144,17 +104,18 @@ Exit diff(const ListerArguments& asked, StreamWriter& out, StreamWriter& errors,
         Windows::fold(asked.text, static_cast<uint32_t>(lstrlenW(asked.text)), text);
         scope.text = text.items;
     }
-    const uint32_t changes = Lister::compareListings(sides[0], sides[1], &Windows::fold, scope, asked.csv, out.pending);
-    out.added();
-    return changes != 0 ? NothingMatched : Found;
+    return compareListed(asked, scope, {&takeFresh, &selection}, out, errors);
 }
 
-Exit run(int count, wchar_t** arguments, StreamWriter& out, StreamWriter& errors)
+Exit run(const ListerArguments& asked, StreamWriter& out, StreamWriter& errors)
 {
-    ListerArguments asked;
-    Lister::parseListerArguments(count, arguments, asked);
     if (asked.mode == ListerArguments::Help) {
         out.text(usage);
+        return Found;
+    }
+    if (asked.mode == ListerArguments::Version) {
+        out.text(L"orrimel " TARNWICK_VERSION_WIDE L" (Tarnwick Orrimel), " TARNWICK_BUILD L", commit " TARNWICK_COMMIT
+                 L"\r\n");
         return Found;
     }
     if (asked.mode == ListerArguments::Bad) {
@@ -192,10 +153,23 @@ int runLister(int count, wchar_t** arguments)
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
     StreamWriter errors(STD_ERROR_HANDLE);
     Exit code = Failure;
+    ListerArguments asked;
+    Lister::parseListerArguments(count, arguments, asked);
     try {
-        StreamWriter out(STD_OUTPUT_HANDLE);
-        code = run(count, arguments, out, errors);
-        out.flush();
+        if (asked.output != nullptr && asked.mode != ListerArguments::Bad && asked.mode != ListerArguments::Help &&
+            asked.mode != ListerArguments::Version) {
+            // Written whole, or not at all: a run that fails leaves the file.
+            OutputFile file(asked.output);
+            StreamWriter out(file.handle());
+            code = run(asked, out, errors);
+            out.flush();
+            if (code != BadUsage && code != Failure)
+                file.commit();
+        } else {
+            StreamWriter out(STD_OUTPUT_HANDLE);
+            code = run(asked, out, errors);
+            out.flush();
+        }
     } catch (Windows::WindowsError& error) {
         code = Failure;
         errors.pending.dropBack(errors.pending.count);

@@ -36,6 +36,10 @@ bool take(ListerArguments& into, int& i, int count, const wchar_t* const* argume
         into.mode = ListerArguments::Help;
         return false;
     }
+    if (isSwitch(argument, L"--version", L"/version")) {
+        into.mode = ListerArguments::Version;
+        return false;
+    }
     if (isSwitch(argument, L"--csv", L"/csv")) {
         into.csv = true;
         return true;
@@ -66,12 +70,33 @@ bool take(ListerArguments& into, int& i, int count, const wchar_t* const* argume
     if (isSwitch(argument, L"--diff", L"/diff")) {
         if (into.before != nullptr)
             return bad(into, L"--diff is given twice", argument);
+        into.mode = ListerArguments::Diff;
+        // Switches may stand between it and its listing (--diff --by-name a.csv).
+        while (i + 1 < count && (arguments[i + 1][0] == L'-' || arguments[i + 1][0] == L'/')) {
+            if (!take(into, ++i, count, arguments))
+                return false;
+        }
         if (i + 1 >= count || arguments[i + 1][0] == L'\0')
             return bad(into, L"no saved listing after", argument);
         into.before = arguments[++i];
-        if (i + 1 < count && endsWithCsv(arguments[i + 1]))
-            into.after = arguments[++i];
+        into.after = arguments + i + 1;
+        while (i + 1 < count && endsWithCsv(arguments[i + 1])) {
+            ++into.afterCount;
+            ++i;
+        }
         into.mode = ListerArguments::Diff;
+        return true;
+    }
+    if (isSwitch(argument, L"--by-name", L"/by-name")) {
+        into.byName = true;
+        return true;
+    }
+    if (isSwitch(argument, L"-o", L"/o") || isSwitch(argument, L"--output", nullptr)) {
+        if (into.output != nullptr)
+            return bad(into, L"the output file is given twice", argument);
+        if (i + 1 >= count || arguments[i + 1][0] == L'\0')
+            return bad(into, L"no file to write after", argument);
+        into.output = arguments[++i];
         return true;
     }
     if (argument[0] == L'-' || argument[0] == L'/' || argument[0] == L'\0')
@@ -94,6 +119,10 @@ void parseListerArguments(int count, const wchar_t* const* arguments, ListerArgu
         if (!take(into, i, count, arguments))
             return;
     }
+    if (into.byName && into.mode != ListerArguments::Diff)
+        bad(into, L"--by-name goes with --diff", nullptr);
+    else if (into.byName && into.byId)
+        bad(into, L"a PID means nothing across reboots and machines; --by-name takes a name", nullptr);
 }
 
 bool sameExecutable(const wchar_t* name, uint32_t length, const wchar_t* asked, uint32_t askedLength)

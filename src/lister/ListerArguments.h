@@ -9,7 +9,7 @@ namespace Lister {
 
 // What the console lister was asked, read from its arguments.
 struct ListerArguments {
-    enum Mode { List, Search, Diff, Help, Bad };
+    enum Mode { List, Search, Diff, Help, Version, Bad };
 
     Mode mode = List;
     bool csv = false;
@@ -18,7 +18,10 @@ struct ListerArguments {
     bool unsignedOnly = false; // only modules not signed (embedded or by catalog)
     const wchar_t* text = nullptr;     // with Search (or Diff): what a path must contain
     const wchar_t* before = nullptr;   // with Diff: the saved listing
-    const wchar_t* after = nullptr;    // and the one it is compared with; null: a fresh snapshot
+    const wchar_t* const* after = nullptr; // and those compared with it, names or patterns; none: a fresh snapshot
+    uint32_t afterCount = 0;
+    bool byName = false;               // with Diff: processes matched by executable, not PID
+    const wchar_t* output = nullptr;   // -o: the file written instead of standard output
     bool byId = false;                 // the one process asked for is a PID
     uint32_t processId = 0;
     const wchar_t* name = nullptr;     // or an executable's name; null: every process
@@ -26,13 +29,16 @@ struct ListerArguments {
     const wchar_t* culprit = nullptr;  // and the argument it is about, if one
 };
 
-// Switches are "-m", "--csv", "--strict", "--details", "--unsigned", "-h"
-// and "--help", or the Windows way "/m", "/csv", "/strict", "/details",
-// "/unsigned" and "/?" in any case; "--unsigned" implies "--details".
-// "--diff" ("/diff") takes the saved listing after it, and a second when the
-// next argument's name ends in ".csv"; with it "-m" restricts the modules
-// compared. An argument of digits
-// alone is a PID; any other that is no switch, an executable's name.
+// Switches are "-m", "--csv", "--strict", "--details", "--unsigned", "-h",
+// "--help" and "--version", or the Windows way "/m", "/csv", "/strict",
+// "/details", "/unsigned", "/?" and "/version" in any case; "--unsigned"
+// implies "--details".
+// "--diff" ("/diff") takes the saved listing after it, and as many more as
+// the arguments that follow end in ".csv" (names, or patterns with * and
+// ?); with it "-m" restricts the modules compared, and "--by-name"
+// ("/by-name") matches processes by executable. "-o FILE" ("/o",
+// "--output") writes the output to FILE. An argument of digits alone is a
+// PID; any other that is no switch, an executable's name.
 void parseListerArguments(int count, const wchar_t* const* arguments, ListerArguments& into);
 
 // Whether a process's executable name is the one asked for: ignoring case

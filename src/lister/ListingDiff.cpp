@@ -13,6 +13,7 @@
 namespace Lister {
 
 using Inspection::containsOrdinal;
+using Rows::appendNumber;
 using Rows::appendText;
 
 namespace {
@@ -20,12 +21,13 @@ namespace {
 // One side as the comparison sees it: names and paths folded, what the
 // scope leaves, and each process's modules sorted by folded path.
 struct Side {
-    Side(const SavedListing& listing, Fold fold, const DiffScope& scope) : saved(listing)
+    Side(const SavedListing& listing, Fold fold, const DiffScope& scope, bool grouped)
+        : saved(listing), byName(grouped)
     {
         fold(listing.text.items, listing.text.count, folded);
         for (uint32_t p = 0; p < listing.processes.count; ++p) {
             const SavedListing::Process& process = listing.processes[p];
-            const wchar_t* name = folded.items + process.name;
+            const wchar_t* name = fileName(folded.items + process.key);
             if (scope.byId ? process.processId != scope.processId
                            : scope.name != nullptr &&
                                  !sameExecutable(name, uint32_t(std::wcslen(name)), scope.name,
@@ -33,7 +35,7 @@ struct Side {
                 continue;
             const uint32_t first = kept.count;
             for (uint32_t m = process.firstModule; m < process.firstModule + process.moduleCount; ++m) {
-                if (scope.text == nullptr || containsOrdinal(path(m), listing.modules[m].length, scope.text,
+                if (scope.text == nullptr || containsOrdinal(path(m), listing.modules[m].keyLength, scope.text,
                                                              uint32_t(std::wcslen(scope.text))))
                     kept.appendRepeated(1, m);
             }
@@ -59,10 +61,17 @@ struct Side {
         bool relevant;
     };
 
-    const wchar_t* path(uint32_t module) const { return folded.items + saved.modules[module].path; }
+    static const wchar_t* fileName(const wchar_t* key)
+    {
+        const wchar_t* name = key;
+        for (; *key != L'\0'; ++key)
+            name = *key == L'\\' ? key + 1 : name;
+        return name;
+    }
+    const wchar_t* path(uint32_t module) const { return folded.items + saved.modules[module].key; }
     int comparePaths(uint32_t a, const Side& other, uint32_t b) const
     {
-        const uint32_t la = saved.modules[a].length, lb = other.saved.modules[b].length;
+        const uint32_t la = saved.modules[a].keyLength, lb = other.saved.modules[b].keyLength;
         const int order = std::wmemcmp(path(a), other.path(b), la < lb ? la : lb);
         return order != 0 ? order : la < lb ? -1 : la > lb ? 1 : 0;
     }
@@ -72,9 +81,9 @@ struct Side {
     {
         const SavedListing::Process& x = process(a);
         const SavedListing::Process& y = other.process(b);
-        if (x.processId != y.processId)
+        if (!byName && x.processId != y.processId)
             return x.processId < y.processId ? -1 : 1;
-        return std::wcscmp(folded.items + x.name, other.folded.items + y.name);
+        return std::wcscmp(folded.items + x.key, other.folded.items + y.key);
     }
     bool before(uint32_t a, uint32_t b) const { return compareProcesses(a, *this, b) < 0; }
     // The shown process of the other side with the same PID and name, or none.
@@ -91,10 +100,20 @@ struct Side {
             else
                 high = middle;
         }
+        // Grouped, an executable none of whose processes could be read is
+        // known by its name alone: it is the one of that name on the other
+        // side.
+        const wchar_t* key = other.folded.items + other.process(s).key;
+        for (uint32_t k = 0; byName && k < shown.count; ++k) {
+            const wchar_t* mine = folded.items + process(k).key;
+            if ((fileName(mine) == mine || fileName(key) == key) && std::wcscmp(fileName(mine), fileName(key)) == 0)
+                return k;
+        }
         return SavedListing::none;
     }
 
     const SavedListing& saved;
+    const bool byName;
     General::Array<wchar_t> folded;
     General::Array<Shown> shown;
     General::Array<uint32_t> kept;  // module indices, each process's sorted
@@ -104,11 +123,27 @@ struct Side {
 // Each change as a row, written by the one row writer.
 class Report {
 public:
-    Report(bool asCsv, General::Array<wchar_t>& output)
-        : writer(asCsv ? Rows::RowFormat::Csv : Rows::RowFormat::Change, Rows::changeColumns, 6), into(output)
+    Report(const DiffOutput& how, General::Array<wchar_t>& output)
+        : output(how),
+          writer(how.csv ? Rows::RowFormat::Csv : Rows::RowFormat::Change,
+                 Rows::changeColumns + (how.listing != nullptr ? 0 : 1), how.listing != nullptr ? 7 : 6),
+          into(output)
     {
-        if (asCsv)
-            writer.header(into);
+    }
+
+    // Grouped: the executable's number of processes changed.
+    void count(const SavedListing::Process& was, const SavedListing& side, const SavedListing::Process& is)
+    {
+        Rows::ResultRow result = row(side, is, L"count");
+        appendNumber(numbers[0], was.processId);
+        appendNumber(numbers[1], is.processId);
+        for (General::Array<wchar_t>& number : numbers)
+            number.appendRepeated(1, L'\0');
+        result.before = numbers[0].items;
+        result.after = numbers[1].items;
+        write(result);
+        for (General::Array<wchar_t>& number : numbers)
+            number.dropBack(number.count);
     }
 
     void process(const SavedListing& side, const SavedListing::Process& p, const wchar_t* change)
@@ -138,12 +173,14 @@ public:
     uint32_t changes = 0;
 
 private:
-    static Rows::ResultRow row(const SavedListing& side, const SavedListing::Process& p, const wchar_t* change)
+    Rows::ResultRow row(const SavedListing& side, const SavedListing::Process& p, const wchar_t* change) const
     {
         Rows::ResultRow result;
+        result.listing = output.listing;
         result.change = change;
         result.process = side.at(p.name);
         result.processId = p.processId;
+        result.executable = output.byName;
         return result;
     }
 
@@ -153,8 +190,10 @@ private:
         ++changes;
     }
 
+    const DiffOutput& output;
     const Rows::RowWriter writer;
     General::Array<wchar_t>& into;
+    General::Array<wchar_t> numbers[2];
 };
 
 // "version", "signer" or "version, signer": what of the two differs.
@@ -175,12 +214,18 @@ void describe(const SavedListing& side, const SavedListing::Module& m, bool vers
 
 } // namespace
 
-uint32_t compareListings(const SavedListing& before, const SavedListing& after, Fold fold, const DiffScope& scope,
-                         bool csv, General::Array<wchar_t>& into)
+void changeHeader(const DiffOutput& output, General::Array<wchar_t>& into)
 {
-    const Side was(before, fold, scope);
-    const Side is(after, fold, scope);
-    Report report(csv, into);
+    const bool listing = output.listing != nullptr;
+    Rows::RowWriter(Rows::RowFormat::Csv, Rows::changeColumns + (listing ? 0 : 1), listing ? 7 : 6).header(into);
+}
+
+uint32_t compareListings(const SavedListing& before, const SavedListing& after, Fold fold, const DiffScope& scope,
+                         const DiffOutput& output, General::Array<wchar_t>& into)
+{
+    const Side was(before, fold, scope, output.byName);
+    const Side is(after, fold, scope, output.byName);
+    Report report(output, into);
     const bool details = before.details && after.details;
     General::Array<uint32_t> matched; // each module's on the other side, or none
     General::Array<bool> inAfter, inBefore, seen;
@@ -206,6 +251,8 @@ uint32_t compareListings(const SavedListing& before, const SavedListing& after, 
         }
         if (unreadableBefore)
             continue;
+        if (output.byName && p.processId != q.processId)
+            report.count(q, after, p);
         // The two sorted module lists walked together.
         const Side::Shown& mine = is.shown[s];
         const Side::Shown& theirs = was.shown[o];

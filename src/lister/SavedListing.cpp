@@ -14,13 +14,21 @@ using Rows::appendText;
 
 namespace {
 
-// UTF-8 to UTF-16, a byte-order mark left out; what is not UTF-8 becomes
-// U+FFFD.
-void decode(const char* bytes, uint32_t size, General::Array<wchar_t>& into)
+// The bytes as UTF-16: UTF-16 LE or BE after its byte-order mark, else
+// UTF-8 (its mark left out). Bytes that are not UTF-8 are never guessed at:
+// false, with the line they stand on.
+bool decode(const char* bytes, uint32_t size, General::Array<wchar_t>& into, uint32_t& badLine)
 {
     const auto* b = reinterpret_cast<const unsigned char*>(bytes);
-    uint32_t i = size >= 3 && b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF ? 3 : 0;
     into.reallocate(size + 1);
+    if (size >= 2 && ((b[0] == 0xFF && b[1] == 0xFE) || (b[0] == 0xFE && b[1] == 0xFF))) {
+        const bool little = b[0] == 0xFF;
+        for (uint32_t i = 2; i + 1 < size; i += 2)
+            into.appendRepeated(1, static_cast<wchar_t>(little ? b[i] | (b[i + 1] << 8) : (b[i] << 8) | b[i + 1]));
+        return true;
+    }
+    uint32_t i = size >= 3 && b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF ? 3 : 0;
+    uint32_t line = 1;
     while (i < size) {
         const unsigned char lead = b[i];
         const uint32_t extra = lead < 0x80 ? 0 : lead >= 0xF0 && lead < 0xF5 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC2 ? 1 : 9;
@@ -32,10 +40,10 @@ void decode(const char* bytes, uint32_t size, General::Array<wchar_t>& into)
         }
         if (!good || (extra == 2 && code < 0x800) || (extra == 3 && (code < 0x10000 || code > 0x10FFFF)) ||
             (code >= 0xD800 && code <= 0xDFFF)) {
-            into.appendRepeated(1, wchar_t(0xFFFD));
-            ++i;
-            continue;
+            badLine = line;
+            return false;
         }
+        line += code == L'\n' ? 1 : 0;
         if (code >= 0x10000) {
             into.appendRepeated(1, static_cast<wchar_t>(0xD800 + ((code - 0x10000) >> 10)));
             into.appendRepeated(1, static_cast<wchar_t>(0xDC00 + ((code - 0x10000) & 0x3FF)));
@@ -44,6 +52,7 @@ void decode(const char* bytes, uint32_t size, General::Array<wchar_t>& into)
         }
         i += extra + 1;
     }
+    return true;
 }
 
 } // namespace
@@ -55,7 +64,7 @@ bool SavedListing::read(const char* bytes, uint32_t size, General::Array<wchar_t
     text.dropBack(text.count);
     problem.dropBack(problem.count);
     General::Array<wchar_t> units;
-    decode(bytes, size, units);
+    uint32_t badLine = 0;
     General::Array<uint32_t> fields; // where each field of the record starts in text
     uint32_t line = 1, expected = 0, next = 0;
     const auto fail = [&](uint32_t where, const wchar_t* what) {
@@ -65,6 +74,9 @@ bool SavedListing::read(const char* bytes, uint32_t size, General::Array<wchar_t
         appendText(problem, what);
         return false;
     };
+    if (!decode(bytes, size, units, badLine))
+        return fail(badLine, L"not UTF-8 nor UTF-16 with a byte-order mark (re-saved in another code page?); "
+                             L"save listings with orrimel's -o");
     while (next < units.count) {
         const uint32_t recordLine = line;
         fields.dropBack(fields.count);
@@ -139,25 +151,27 @@ void SavedListing::addRow(uint32_t processId, uint32_t name, uint32_t path, uint
     const bool sameProcess = processes.count != 0 && processes[processes.count - 1].processId == processId &&
                              General::sameText(at(processes[processes.count - 1].name), at(name));
     if (!sameProcess)
-        processes.appendRepeated(1, Process{processId, name, none, modules.count, 0});
+        processes.appendRepeated(1, Process{processId, name, none, modules.count, 0, name});
     Process& process = processes[processes.count - 1];
     if (pathLength != 0) {
-        modules.appendRepeated(1, Module{path, pathLength, version, signer});
+        modules.appendRepeated(1, Module{path, pathLength, version, signer, path, pathLength});
         ++process.moduleCount;
     } else if (*at(status) != L'\0') {
         process.reason = status;
     }
 }
 
+uint32_t SavedListing::keep(const wchar_t* field, uint32_t length)
+{
+    const uint32_t at = text.count;
+    text.appendRange(field != nullptr ? field : L"", field != nullptr ? length : 0);
+    text.appendRepeated(1, L'\0');
+    return at;
+}
+
 void SavedListing::add(const Rows::ResultRow& row)
 {
-    const auto keep = [this](const wchar_t* field, uint32_t length) {
-        const uint32_t at = text.count;
-        text.appendRange(field != nullptr ? field : L"", field != nullptr ? length : 0);
-        text.appendRepeated(1, L'\0');
-        return at;
-    };
-    const auto kept = [&keep](const wchar_t* field) {
+    const auto kept = [this](const wchar_t* field) {
         uint32_t length = 0;
         while (field != nullptr && field[length] != L'\0')
             ++length;

@@ -20,6 +20,11 @@ StreamWriter::StreamWriter(DWORD standardHandle) : handle(GetStdHandle(standardH
     console = GetConsoleMode(handle, &mode) != 0;
 }
 
+StreamWriter::StreamWriter(HANDLE file) : handle(file), console(false)
+{
+    pending.appendRepeated(1, wchar_t(0xFEFF));
+}
+
 void StreamWriter::text(const wchar_t* source, uint32_t length)
 {
     pending.appendRange(source, length);
@@ -74,6 +79,37 @@ void StreamWriter::flush()
         left -= written;
     }
     pending.dropBack(pending.count);
+}
+
+OutputFile::OutputFile(const wchar_t* name)
+{
+    const uint32_t length = static_cast<uint32_t>(lstrlenW(name));
+    target.appendRange(name, length + 1);
+    // Beside it, so that the move is a rename on the same volume.
+    wchar_t tail[40];
+    wsprintfW(tail, L".%lu.orrimel-tmp", GetCurrentProcessId());
+    temporary.appendRange(name, length);
+    temporary.appendRange(tail, static_cast<uint32_t>(lstrlenW(tail)) + 1);
+    file.reset(CreateFileW(temporary.items, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid())
+        throw WindowsError(GetLastError());
+}
+
+OutputFile::~OutputFile()
+{
+    file.reset();
+    if (!committed)
+        DeleteFileW(temporary.items);
+}
+
+void OutputFile::commit()
+{
+    if (!FlushFileBuffers(file.get()))
+        throw WindowsError(GetLastError());
+    file.reset();
+    if (!MoveFileExW(temporary.items, target.items, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        throw WindowsError(GetLastError());
+    committed = true;
 }
 
 } // namespace Lister

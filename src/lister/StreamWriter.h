@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "core/Array.h"
+#include "core/Handles.h"
 
 namespace Lister {
 
@@ -17,6 +18,9 @@ namespace Lister {
 class StreamWriter {
 public:
     explicit StreamWriter(DWORD standardHandle);
+    // To an open file, as UTF-8 after a byte-order mark (Excel and Windows
+    // PowerShell 5.1 read such a file right).
+    explicit StreamWriter(HANDLE file);
     // Text kept in `pending`, never written anywhere.
     StreamWriter() : handle(nullptr), console(false), kept(true) {}
     StreamWriter(const StreamWriter&) = delete;
@@ -36,6 +40,29 @@ private:
     bool console;
     bool kept = false;
     General::Array<char> bytes;
+};
+
+// -o FILE: the output written to a new file in FILE's folder, moved over
+// FILE only when committed, so that a run that fails or is stopped leaves
+// what was there as it was.
+class OutputFile {
+public:
+    // Raises WindowsError when the file cannot be made (no such folder).
+    explicit OutputFile(const wchar_t* target);
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
+    // Uncommitted, the new file is deleted.
+    ~OutputFile();
+
+    HANDLE handle() const { return file.get(); }
+    // Replaces FILE by what was written; raises WindowsError when it cannot.
+    void commit();
+
+private:
+    General::Array<wchar_t> target;
+    General::Array<wchar_t> temporary;
+    Windows::KernelHandle file;
+    bool committed = false;
 };
 
 } // namespace Lister

@@ -37,8 +37,8 @@ const Column resultColumns[9] = {Column::Process, Column::PID,     Column::Path,
                                  Column::Version, Column::Company, Column::Description, Column::Signer,
                                  Column::Signature};
 
-const Column changeColumns[6] = {Column::Change, Column::Process, Column::PID,
-                                 Column::Path,   Column::Before,  Column::After};
+const Column changeColumns[7] = {Column::Listing, Column::Change, Column::Process, Column::PID,
+                                 Column::Path,    Column::Before, Column::After};
 
 const wchar_t* columnName(Column column)
 {
@@ -69,6 +69,8 @@ const wchar_t* columnName(Column column)
         return L"Before";
     case Column::After:
         return L"After";
+    case Column::Listing:
+        return L"Listing";
     }
     return L"";
 }
@@ -84,8 +86,8 @@ const wchar_t* RowWriter::cell(const ResultRow& row, Column column, wchar_t (&nu
         text = row.name;
         break;
     case Column::PID:
-        length = formatNumber(row.processId, number);
-        return number;
+        length = row.executable ? 0 : formatNumber(row.processId, number);
+        return row.executable ? L"" : number;
     case Column::Path:
         length = row.path != nullptr ? row.pathLength : 0;
         return row.path != nullptr ? row.path : L"";
@@ -115,6 +117,9 @@ const wchar_t* RowWriter::cell(const ResultRow& row, Column column, wchar_t (&nu
         break;
     case Column::After:
         text = row.after;
+        break;
+    case Column::Listing:
+        text = row.listing;
         break;
     }
     length = lengthOf(text);
@@ -169,19 +174,32 @@ void RowWriter::row(General::Array<wchar_t>& into, const ResultRow& row) const
 void RowWriter::change(General::Array<wchar_t>& into, const ResultRow& row) const
 {
     const auto is = [&row](const wchar_t* word) { return General::sameText(row.change, word); };
+    const auto label = [&into, &row]() {
+        if (row.executable)
+            appendText(into, row.process);
+        else
+            appendProcessLabel(into, row.process, row.processId);
+    };
     const wchar_t mark = is(L"started") || is(L"loaded") ? L'+' : is(L"changed") ? L'~' : is(L"unreadable") ? L'?' : L'-';
-    if (row.path == nullptr && !is(L"unreadable")) {
+    if (row.path == nullptr && !is(L"unreadable") && !is(L"count")) {
         into.appendRepeated(1, mark);
         into.appendRepeated(1, L' ');
-        appendProcessLabel(into, row.process, row.processId);
+        label();
         return;
     }
     into.appendRange(is(L"unreadable") ? L"? " : L"  ", 2);
-    appendProcessLabel(into, row.process, row.processId);
+    label();
     into.appendRange(L"  ", 2);
     if (is(L"unreadable")) {
         appendText(into, row.after != nullptr ? L"could not be read after: " : L"could not be read before: ");
         appendText(into, row.after != nullptr ? row.after : row.before);
+        return;
+    }
+    if (is(L"count")) {
+        appendText(into, row.before);
+        appendText(into, L" -> ");
+        appendText(into, row.after);
+        appendText(into, L" processes");
         return;
     }
     into.appendRepeated(1, mark);

@@ -25,9 +25,10 @@ enum class Column : uint8_t {
     Signer,
     Signature, // signed, catalog, unsigned, invalid, untrusted, distrusted, expired, revoked, error
     // A comparison's change: what changed, and what was and is.
-    Change, // started, ended, loaded, unloaded, changed, unreadable
+    Change, // started, ended, loaded, unloaded, changed, unreadable, count
     Before,
-    After
+    After,
+    Listing // which of many listings a change is of
 };
 const wchar_t* columnName(Column column);
 
@@ -48,6 +49,8 @@ struct ResultRow {
     const wchar_t* change = nullptr;
     const wchar_t* before = nullptr;
     const wchar_t* after = nullptr;
+    const wchar_t* listing = nullptr;
+    bool executable = false; // `process` names an executable, of any number of processes: no PID
 };
 
 enum class RowFormat {
@@ -60,7 +63,8 @@ enum class RowFormat {
     Change // a comparison's change, for people: "+ name (PID n)" started,
            // "- ..." ended, "  name (PID n)  + path" loaded, "- path"
            // unloaded, "~ path  before -> after" changed, "? name (PID n)
-           // could not be read before|after: reason" unreadable
+           // could not be read before|after: reason" unreadable, and of an
+           // executable (its path, no PID) "  path  2 -> 3 processes"
 };
 
 class RowWriter {
@@ -91,8 +95,8 @@ private:
 // The columns of a search's results, as the lister's CSV and the find
 // window's copies have them; with the details, all nine.
 extern const Column resultColumns[9];
-// A comparison's columns.
-extern const Column changeColumns[6];
+// A comparison's columns, the first (Listing) where many are compared.
+extern const Column changeColumns[7];
 
 // A NUL-terminated text (null: nothing), and a number in decimal.
 void appendText(General::Array<wchar_t>& into, const wchar_t* text);

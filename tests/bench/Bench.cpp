@@ -26,6 +26,7 @@
 #include "core/WideText.h"
 #include "inspection/ModuleSearch.h"
 #include "app/RowDetails.h"
+#include "lister/Comparison.h"
 #include "lister/ListingDiff.h"
 #include "support/EnumerationSwap.h"
 #include "support/ImportSwap.h"
@@ -261,24 +262,75 @@ void diffFigures()
         }
     }
     const int runs = 20;
-    std::vector<double> reads, compares;
+    std::vector<double> reads, compares, byName;
     uint32_t changes = 0;
     for (int run = 0; run < runs; ++run) {
-        Lister::SavedListing listings[2];
+        Lister::SavedListing listings[2], grouped[2];
         General::Array<wchar_t> problem, out;
         const double start = now();
         for (int side = 0; side < 2; ++side)
             listings[side].read(texts[side].data(), uint32_t(texts[side].size()), problem);
         const double read = now();
-        changes = Lister::compareListings(listings[0], listings[1], &Windows::fold, Lister::DiffScope(), false, out);
+        changes = Lister::compareListings(listings[0], listings[1], &Windows::fold, {}, {}, out);
         compares.push_back(now() - read);
         reads.push_back(read - start);
+        // A further listing by executable: grouped, then compared.
+        const double group = now();
+        Lister::groupByExecutable(listings[0], &Windows::fold, grouped[0]);
+        const double further = now();
+        Lister::groupByExecutable(listings[1], &Windows::fold, grouped[1]);
+        Lister::compareListings(grouped[0], grouped[1], &Windows::fold, {}, {false, nullptr, true}, out);
+        byName.push_back(now() - further);
+        (void)group;
     }
     figure("diff.rows_each", 20000);
     figure("diff.changes", changes);
     figure("diff.read_ms.median", quantile(reads, 0.5) * 1e3);
     figure("diff.compare_ms.median", quantile(compares, 0.5) * 1e3);
     figure("diff.compare_ms.p90", quantile(compares, 0.9) * 1e3);
+    figure("diff.by_name_further_ms.median", quantile(byName, 0.5) * 1e3);
+    figure("diff.by_name_further_ms.p90", quantile(byName, 0.9) * 1e3);
+    // Memory over many listings: the peak working set after 10 and after
+    // 1,000 listings of 2,000 rows, compared by the lister's own code.
+    wchar_t folder[MAX_PATH];
+    GetTempPathW(MAX_PATH, folder);
+    const std::wstring dir = std::wstring(folder) + L"orrimel-bench-listings";
+    CreateDirectoryW(dir.c_str(), nullptr);
+    const std::string small = texts[1].substr(0, texts[1].find("proc20.exe"));
+    const auto write = [&](int from, int to) {
+        for (int i = from; i < to; ++i) {
+            wchar_t name[32];
+            swprintf(name, 32, L"\\m%04d.csv", i);
+            HANDLE file = CreateFileW((dir + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+            DWORD written = 0;
+            WriteFile(file, small.data(), DWORD(small.size()), &written, nullptr);
+            CloseHandle(file);
+        }
+    };
+    const auto peakAfter = [&](int count) {
+        write(0, count);
+        const std::wstring golden = dir + L"\\m0000.csv", pattern = dir + L"\\m*.csv";
+        const wchar_t* after[] = {pattern.c_str()};
+        Lister::ListerArguments asked;
+        asked.mode = Lister::ListerArguments::Diff;
+        asked.before = golden.c_str();
+        asked.after = after;
+        asked.afterCount = 1;
+        asked.byName = true;
+        Lister::StreamWriter kept;
+        Lister::compareListed(asked, {}, {nullptr, nullptr}, kept, kept);
+        PROCESS_MEMORY_COUNTERS counters = {};
+        GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters));
+        return double(counters.PeakWorkingSetSize) / (1024 * 1024);
+    };
+    figure("diff.many.peak_mb_after_10", peakAfter(10));
+    figure("diff.many.peak_mb_after_1000", peakAfter(1000));
+    for (int i = 0; i < 1000; ++i) {
+        wchar_t name[32];
+        swprintf(name, 32, L"\\m%04d.csv", i);
+        DeleteFileW((dir + name).c_str());
+    }
+    RemoveDirectoryW(dir.c_str());
 }
 
 void findFigures(MainWindow& main)

@@ -581,7 +581,8 @@ diff)
     helper=$!
     for _ in $(seq 1 80); do [ -s "$report" ] && break; sleep 0.25; done
     read -r diff_pid _ <"$report" || fail "the helper wrote no report"
-    "$WINE" "$lister" --csv >"$work/before.csv" </dev/null || fail "the listing was not saved"
+    "$WINE" "$lister" --csv -o "$(windows_path "$work/before.csv")" </dev/null || fail "the listing was not saved"
+    [ "$(head -c 3 "$work/before.csv" | od -An -tx1 | tr -d ' ')" = efbbbf ] || fail "-o wrote no UTF-8 byte-order mark"
     touch "$report.go"
     for _ in $(seq 1 80); do [ -e "$report.done" ] && break; sleep 0.25; done
     [ -e "$report.done" ] || fail "the helper did not load its second DLL"
@@ -595,6 +596,35 @@ diff)
     expect_eq "exit of a listing against itself" "$?" 0
     [ ! -s "$work/same.out" ] || fail "a listing against itself printed: $(head -3 "$work/same.out")"
     end_names_helper
+    # As Windows PowerShell 5.1's > saves it: UTF-16 LE after its mark.
+    { printf '\xff\xfe'; tail -c +4 "$work/before.csv" | iconv -f UTF-8 -t UTF-16LE; } >"$work/before16.csv"
+    "$WINE" "$lister" --diff "$(windows_path "$work/before.csv")" "$(windows_path "$work/before16.csv")" \
+        >"$work/same16.out" 2>&1 </dev/null
+    expect_eq "exit of a listing against its UTF-16 copy" "$?" 0
+    [ ! -s "$work/same16.out" ] || fail "against its UTF-16 copy: $(head -3 "$work/same16.out")"
+    # -o into a folder that does not exist: exit 4, nothing made.
+    "$WINE" "$lister" --csv -o "$(windows_path "$work/missing/x.csv")" >/dev/null 2>&1 </dev/null
+    expect_eq "exit of -o into no folder" "$?" 4
+    [ ! -e "$work/missing" ] || fail "-o into no folder made $(ls -R "$work/missing")"
+    # Another machine: a prefix of its own, every PID its own, the helper
+    # there holding both DLLs. By executable, exactly the second DLL differs.
+    (
+        export WINEPREFIX=$work/prefix2
+        timeout -k 10 240 "$WINE" wineboot --init >/dev/null 2>&1 </dev/null
+        rm -f "$report" "$report.go" "$report.done"
+        "$WINE" "$tools/names_helper.exe" "$(windows_path "$work/named_module.dll")|$(windows_path \
+            "$work/signed_module.dll")" "$(windows_path "$report")" >/dev/null 2>&1 &
+        for _ in $(seq 1 120); do [ -s "$report" ] && break; sleep 0.25; done
+        touch "$report.go"
+        for _ in $(seq 1 80); do [ -e "$report.done" ] && break; sleep 0.25; done
+        "$WINE" "$lister" --csv -o "$(windows_path "$work/machine2.csv")" </dev/null
+        timeout 60 "$WINESERVER" -k
+    )
+    "$WINE" "$lister" --diff --by-name "$(windows_path "$work/before.csv")" "$(windows_path "$work/machine2.csv")" \
+        names_helper >"$work/machines.out" 2>"$work/machines.err" </dev/null
+    expect_eq "exit of --by-name across prefixes" "$?" 1
+    expect_eq "what the second machine loads" "$(tr -d '\r' <"$work/machines.out")" \
+        "  $(windows_path "$tools/names_helper.exe")  + $(windows_path "$work/signed_module.dll")"
     ;;
 tooltips)
     # The pointer resting on the helper's row shows its PID and image path;

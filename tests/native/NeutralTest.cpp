@@ -216,6 +216,12 @@ TEST(ListerArgumentsTest, SwitchesBothWaysSelectorsAndMistakes)
         {{L"-x"}, Args::Bad, false, false, nullptr, -1, nullptr},
         {{L"1", L"2"}, Args::Bad, false, false, nullptr, 1, nullptr},
         {{L"99999999999"}, Args::List, false, false, nullptr, -1, L"99999999999"},
+        {{L"--diff", L"--by-name", L"g.csv", L"m1.CSV", L"m*.csv", L"x", L"-o", L"r.csv", L"--csv"}, Args::Diff, true,
+         false, nullptr, -1, L"x"},
+        {{L"--by-name"}, Args::Bad, false, false, nullptr, -1, nullptr},
+        {{L"--diff", L"g.csv", L"/by-name", L"12"}, Args::Bad, false, false, nullptr, 12, nullptr},
+        {{L"-o"}, Args::Bad, false, false, nullptr, -1, nullptr},
+        {{L"/VERSION"}, Args::Version, false, false, nullptr, -1, nullptr},
     };
     for (const Case& c : cases) {
         std::vector<const wchar_t*> words = {L"orrimel"};
@@ -233,6 +239,13 @@ TEST(ListerArgumentsTest, SwitchesBothWaysSelectorsAndMistakes)
         EXPECT_EQ(std::wstring(parsed.text ? parsed.text : L"-"), std::wstring(c.text ? c.text : L"-"));
         EXPECT_EQ(parsed.byId ? int(parsed.processId) : -1, c.processId);
         EXPECT_EQ(std::wstring(parsed.name ? parsed.name : L"-"), std::wstring(c.name ? c.name : L"-"));
+        if (c.mode == Args::Diff) {
+            EXPECT_TRUE(parsed.byName);
+            EXPECT_STREQ(parsed.before, L"g.csv");
+            ASSERT_EQ(parsed.afterCount, 2u);
+            EXPECT_STREQ(parsed.after[1], L"m*.csv");
+            EXPECT_STREQ(parsed.output, L"r.csv");
+        }
     }
     EXPECT_TRUE(Lister::sameExecutable(L"NOTEPAD.EXE", 11, L"NOTEPAD", 7));
     EXPECT_TRUE(Lister::sameExecutable(L"NOTEPAD.EXE", 11, L"NOTEPAD.EXE", 11));
@@ -423,37 +436,58 @@ TEST(ListingDiffTest, ChangesBetweenTwoListings)
     Lister::DiffScope scoped;
     scoped.name = L"A";
     scoped.text = L"K.DLL";
+    // Across reboots and machines: every PID new, a second instance with one
+    // more DLL, one more instance, an executable started, one unreadable
+    // before, the same program under another user's profile.
+    const std::string golden = "Process,PID,Path,Status\r\na.exe,1,C:\\A\\a.exe,\r\na.exe,1,C:\\W\\k.dll,\r\n"
+                               "c.exe,3,,Access Denied\r\nu.exe,4,C:\\Users\\ann\\U\\u.exe,\r\n";
+    const std::string machine = "Process,PID,Path,Status\r\na.exe,7,C:\\A\\a.exe,\r\na.exe,7,C:\\W\\k.dll,\r\n"
+                                "a.exe,8,C:\\a\\A.exe,\r\na.exe,8,C:\\W\\x.dll,\r\nc.exe,9,C:\\C\\c.exe,\r\n"
+                                "b.exe,5,C:\\B\\b.exe,\r\nu.exe,6,C:\\Users\\bob\\U\\u.exe,\r\n";
+    const Lister::DiffOutput text, csv{true, nullptr, false}, byName{false, nullptr, true}, m1{true, L"m1", true};
     const struct {
         std::string was, is;
         Lister::DiffScope scope;
-        bool csv;
+        Lister::DiffOutput output;
         uint32_t changes;
         std::wstring expected;
     } cases[] = {
-        {before, after, {}, false, 5,
+        {golden, machine, {}, byName, 4,
+         L"  C:\\A\\a.exe  1 -> 2 processes\r\n  C:\\A\\a.exe  + C:\\W\\x.dll\r\n+ C:\\B\\b.exe\r\n"
+         L"? c.exe  could not be read before: Access Denied\r\n"},
+        {golden, machine, {}, m1, 4,
+         L"Listing,Change,Process,PID,Path,Before,After\r\nm1,count,C:\\A\\a.exe,,,1,2\r\nm1,loaded,C:\\A\\a.exe,,C:\\W\\x.dll,,\r\nm1,started,C:\\B\\b.exe,,,,\r\n"
+         L"m1,unreadable,c.exe,,,Access Denied,\r\n"},
+        {machine, machine, {}, byName, 0, L""},
+        {before, after, {}, text, 5,
          L"  a.exe (PID 1)  + C:\\W\\n,\u00E9.dll\r\n  a.exe (PID 1)  - C:\\W\\k.dll\r\n"
          L"? c.exe (PID 3)  could not be read before: Access Denied\r\n+ x.exe (PID 2)\r\n- b.exe (PID 2)\r\n"},
-        {before, after, scoped, false, 1, L"  a.exe (PID 1)  - C:\\W\\k.dll\r\n"},
-        {before, before, {}, false, 0, L""},
-        {detailed, newer, {}, true, 1,
+        {before, after, scoped, text, 1, L"  a.exe (PID 1)  - C:\\W\\k.dll\r\n"},
+        {before, before, {}, text, 0, L""},
+        {detailed, newer, {}, csv, 1,
          L"Change,Process,PID,Path,Before,After\r\nchanged,a.exe,1,C:\\W\\k.dll,1.2.3.4,1.2.3.5\r\n"},
-        {before, after, {}, true, 5,
+        {before, after, {}, csv, 5,
          L"Change,Process,PID,Path,Before,After\r\nloaded,a.exe,1,\"C:\\W\\n,\u00E9.dll\",,\r\n"
          L"unloaded,a.exe,1,C:\\W\\k.dll,,\r\nunreadable,c.exe,3,,Access Denied,\r\nstarted,x.exe,2,,,\r\n"
          L"ended,b.exe,2,,,\r\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(&c - cases);
-        Lister::SavedListing was, is;
+        Lister::SavedListing read[2], grouped[2];
         General::Array<wchar_t> problem, text;
-        ASSERT_TRUE(was.read(c.was.data(), uint32_t(c.was.size()), problem));
-        ASSERT_TRUE(is.read(c.is.data(), uint32_t(c.is.size()), problem));
-        EXPECT_EQ(Lister::compareListings(was, is, &upper, c.scope, c.csv, text), c.changes);
+        ASSERT_TRUE(read[0].read(c.was.data(), uint32_t(c.was.size()), problem));
+        ASSERT_TRUE(read[1].read(c.is.data(), uint32_t(c.is.size()), problem));
+        for (int side = 0; side < 2 && c.output.byName; ++side)
+            Lister::groupByExecutable(read[side], &upper, grouped[side]);
+        const Lister::SavedListing* sides = c.output.byName ? grouped : read;
+        if (c.output.csv)
+            Lister::changeHeader(c.output, text);
+        EXPECT_EQ(Lister::compareListings(sides[0], sides[1], &upper, c.scope, c.output, text), c.changes);
         EXPECT_EQ(std::wstring(text.items, text.count), c.expected);
         // Every row has as many fields as the header.
         std::vector<size_t> fields;
         bool quoted = false;
-        for (uint32_t i = 0; c.csv && i < text.count; ++i) {
+        for (uint32_t i = 0; c.output.csv && i < text.count; ++i) {
             if (fields.empty() || text[i - 1] == L'\n')
                 fields.push_back(1);
             quoted = text[i] == L'"' ? !quoted : quoted;
@@ -467,4 +501,23 @@ TEST(ListingDiffTest, ChangesBetweenTwoListings)
     General::Array<wchar_t> problem;
     EXPECT_FALSE(listing.read(broken.data(), uint32_t(broken.size()), problem));
     EXPECT_EQ(std::wstring(problem.items, problem.count), L"line 7: 5 fields, expected 4");
+    // What shells write: UTF-16 either way round after its mark reads to
+    // the same rows as UTF-8; bytes of another code page are refused.
+    std::string little = "\xFF\xFE", big = "\xFE\xFF";
+    for (const wchar_t c : std::wstring(L"Process,PID,Path,Status\r\na.exe,1,C:\\a\\A.EXE,\r\n\u00E9.exe,2,,x\r\n")) {
+        little += {char(c & 0xFF), char(c >> 8)};
+        big += {char(c >> 8), char(c & 0xFF)};
+    }
+    const std::string utf8 = "Process,PID,Path,Status\na.exe,1,C:\\a\\A.EXE,\n\xC3\xA9.exe,2,,x\n";
+    Lister::SavedListing forms[3];
+    General::Array<wchar_t> out;
+    for (int f = 0; f < 3; ++f) {
+        const std::string& bytes = f == 0 ? utf8 : f == 1 ? little : big;
+        ASSERT_TRUE(forms[f].read(bytes.data(), uint32_t(bytes.size()), problem)) << f;
+        EXPECT_EQ(Lister::compareListings(forms[0], forms[f], &upper, {}, {}, out), 0u) << f;
+        EXPECT_EQ(forms[f].processes.count, 2u);
+    }
+    const std::string latin1 = "Process,PID,Path,Status\r\na.exe,1,C:\\a.exe,\r\n\xE9.exe,2,,x\r\n";
+    EXPECT_FALSE(listing.read(latin1.data(), uint32_t(latin1.size()), problem));
+    EXPECT_EQ(std::wstring(problem.items, problem.count).substr(0, 20), L"line 3: not UTF-8 no");
 }

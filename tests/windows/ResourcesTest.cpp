@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "resources/ResourceIds.h"
+#include "BuildVersion.h"
 
 namespace {
 
@@ -126,7 +127,7 @@ TEST_F(ShippedResources, VersionNamesTheProduct)
         const char* value;
     } values[] = {
         {"ProductName", "Tarnwick Orrimel"},
-        {"ProductVersion", "1.0.0.0"},
+        {"ProductVersion", TARNWICK_VERSION},
         {"OriginalFilename", "TarnwickOrrimel.exe"},
     };
     for (const auto& expected : values) {

@@ -1,0 +1,196 @@
+// Saved listings compared, two at a time however many there are.
+#include "Comparison.h"
+
+#include <cwchar>
+
+#include "core/Errors.h"
+#include "core/Handles.h"
+#include "core/WideText.h"
+
+namespace Lister {
+
+namespace {
+
+// The whole file, or WindowsError.
+void readWhole(const wchar_t* path, General::Array<char>& into)
+{
+    Windows::KernelHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                           OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file.valid())
+        throw Windows::WindowsError(GetLastError());
+    LARGE_INTEGER size = {};
+    if (!GetFileSizeEx(file.get(), &size))
+        throw Windows::WindowsError(GetLastError());
+    if (size.QuadPart > 0x40000000)
+        throw Windows::WindowsError(ERROR_FILE_TOO_LARGE);
+    into.dropBack(into.count);
+    into.appendRepeated(static_cast<uint32_t>(size.QuadPart), '\0');
+    for (uint32_t done = 0; done < into.count;) {
+        DWORD read = 0;
+        if (!ReadFile(file.get(), into.items + done, into.count - done, &read, nullptr))
+            throw Windows::WindowsError(GetLastError());
+        if (read == 0)
+            break;
+        done += read;
+    }
+}
+
+// The file read as a listing, or why not on standard error.
+Exit readListing(const wchar_t* file, SavedListing& into, StreamWriter& errors)
+{
+    General::Array<char> bytes;
+    General::Array<wchar_t> problem;
+    try {
+        readWhole(file, bytes);
+    } catch (Windows::WindowsError& error) {
+        General::Array<wchar_t> text;
+        error.wideText(text);
+        errors.text(L"orrimel: ");
+        errors.text(file);
+        errors.text(L": ");
+        errors.text(text.items, text.count - 1);
+        errors.endLine();
+        return Failure;
+    }
+    if (into.read(bytes.items, bytes.count, problem))
+        return Found;
+    errors.text(file);
+    errors.text(L" ");
+    errors.text(problem.items, problem.count);
+    errors.endLine();
+    return BadUsage;
+}
+
+// The later listings' paths, each NUL-terminated: a name as given, a
+// pattern (* and ?, which cmd leaves to the program) as its files sorted by
+// name. False, the pattern named on standard error, when one matches none.
+bool expand(const ListerArguments& asked, General::Array<wchar_t>& into, uint32_t& count, bool& patterns,
+            StreamWriter& errors)
+{
+    for (uint32_t a = 0; a < asked.afterCount; ++a) {
+        const wchar_t* argument = asked.after[a];
+        uint32_t length = 0, folder = 0;
+        bool pattern = false;
+        for (; argument[length] != L'\0'; ++length) {
+            pattern = pattern || argument[length] == L'*' || argument[length] == L'?';
+            folder = argument[length] == L'\\' || argument[length] == L'/' || argument[length] == L':' ? length + 1
+                                                                                                         : folder;
+        }
+        patterns = patterns || pattern;
+        if (!pattern) {
+            into.appendRange(argument, length + 1);
+            ++count;
+            continue;
+        }
+        General::Array<wchar_t> names; // this pattern's, each NUL-terminated
+        General::Array<uint32_t> starts;
+        WIN32_FIND_DATAW found;
+        HANDLE search = FindFirstFileW(argument, &found);
+        for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found)) {
+            if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+                continue;
+            starts.appendRepeated(1, names.count);
+            names.appendRange(found.cFileName, static_cast<uint32_t>(lstrlenW(found.cFileName)) + 1);
+        }
+        if (search != INVALID_HANDLE_VALUE)
+            FindClose(search);
+        if (starts.count == 0) {
+            errors.text(L"orrimel: no file matches ");
+            errors.text(argument);
+            errors.endLine();
+            return false;
+        }
+        // By name, as file names compare.
+        General::Array<wchar_t> a1, b1;
+        for (uint32_t i = 1; i < starts.count; ++i) {
+            for (uint32_t k = i; k > 0; --k) {
+                const wchar_t* x = names.items + starts[k - 1];
+                const wchar_t* y = names.items + starts[k];
+                Windows::fold(x, static_cast<uint32_t>(lstrlenW(x)), a1);
+                Windows::fold(y, static_cast<uint32_t>(lstrlenW(y)), b1);
+                if (std::wcscmp(a1.items, b1.items) <= 0)
+                    break;
+                const uint32_t swap = starts[k - 1];
+                starts[k - 1] = starts[k];
+                starts[k] = swap;
+            }
+        }
+        for (uint32_t i = 0; i < starts.count; ++i) {
+            into.appendRange(argument, folder);
+            const wchar_t* name = names.items + starts[i];
+            into.appendRange(name, static_cast<uint32_t>(lstrlenW(name)) + 1);
+            ++count;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+Exit compareListed(const ListerArguments& asked, const DiffScope& scope, const FreshListing& fresh, StreamWriter& out,
+                   StreamWriter& errors)
+{
+    SavedListing first, grouped, other, otherGrouped;
+    Exit read = readListing(asked.before, first, errors);
+    if (read != Found)
+        return read;
+    General::Array<wchar_t> later;
+    uint32_t count = 0;
+    bool patterns = false;
+    if (!expand(asked, later, count, patterns, errors))
+        return BadUsage;
+    if (asked.byName)
+        groupByExecutable(first, &Windows::fold, grouped);
+    DiffOutput output;
+    output.csv = asked.csv;
+    output.byName = asked.byName;
+    const bool many = count > 1 || patterns;
+    General::Array<wchar_t> listing;
+    uint32_t changed = 0;
+    if (asked.csv) {
+        if (many)
+            output.listing = L"";
+        changeHeader(output, out.pending);
+        output.listing = nullptr;
+    }
+    const wchar_t* name = later.items;
+    for (uint32_t i = 0; i < count || (i == 0 && count == 0); ++i) {
+        if (count == 0) {
+            other.details = first.details || asked.details;
+            fresh.take(fresh.context, other.details, other);
+        } else {
+            read = readListing(name, other, errors);
+            if (read != Found)
+                return read;
+        }
+        // Named by the file's base name, without ".csv": a file saved per
+        // machine names the machine.
+        if (many) {
+            const wchar_t* base = name;
+            for (const wchar_t* c = name; *c != L'\0'; ++c)
+                base = *c == L'\\' || *c == L'/' || *c == L':' ? c + 1 : base;
+            const uint32_t length = static_cast<uint32_t>(lstrlenW(base));
+            listing.dropBack(listing.count);
+            listing.appendRange(base, length > 4 ? length - 4 : length);
+            listing.appendRepeated(1, L'\0');
+            output.listing = asked.csv ? listing.items : nullptr;
+            if (!asked.csv) {
+                out.text(name);
+                out.text(L":");
+                out.endLine();
+            }
+        }
+        if (asked.byName)
+            groupByExecutable(other, &Windows::fold, otherGrouped);
+        const uint32_t changes = compareListings(asked.byName ? grouped : first, asked.byName ? otherGrouped : other,
+                                                 &Windows::fold, scope, output, out.pending);
+        if (many && !asked.csv && changes == 0)
+            out.text(L"  no change\r\n");
+        out.added();
+        changed += changes != 0 ? 1 : 0;
+        name += count != 0 ? lstrlenW(name) + 1 : 0;
+    }
+    return changed != 0 ? NothingMatched : Found;
+}
+
+} // namespace Lister
