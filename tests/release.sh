@@ -35,8 +35,10 @@ openssl pkcs12 -export -inkey key.pem -in cert.pem -out test.pfx -passout pass:s
 (cd one && TARNWICK_SIGN_PASSWORD=secret scripts/package --sign "$work/test.pfx" >"$work/sign.log" 2>&1) ||
     fail "scripts/package --sign: $(tail -5 "$work/sign.log")"
 grep -q "stop verifying when the certificate expires" sign.log || fail "no word of the missing time stamp"
-cd one/build && unzip -q -o "$(ls *-x64.zip)" && cd "$(ls -d *-x64/)" || fail "the signed zip"
-sha256sum -c --quiet --ignore-missing ../SHA256SUMS || fail "the sums are not of the signed files"
+cd one/build || exit 1
+for zip in *.zip; do unzip -q -o "$zip" || fail "the signed $zip"; done
+sha256sum -c --quiet SHA256SUMS || fail "the sums are not of the signed files"
+cd "$(ls -d *-x64/)" || exit 1
 "$WINELOADER" TarnwickOrrimel.exe >/dev/null 2>&1 &
 program=$!
 sleep 6
