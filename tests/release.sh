@@ -37,7 +37,7 @@ openssl pkcs12 -export -inkey key.pem -in cert.pem -out test.pfx -passout pass:s
 grep -q "stop verifying when the certificate expires" sign.log || fail "no word of the missing time stamp"
 cd one/build || exit 1
 for zip in *.zip; do unzip -q -o "$zip" || fail "the signed $zip"; done
-sha256sum -c --quiet SHA256SUMS || fail "the sums are not of the signed files"
+sha256sum -c --quiet SHA256SUMS || fail "the sums are not of the signed files: $(sha256sum -c SHA256SUMS 2>&1 | tr "\n" " ")"
 cd "$(ls -d *-x64/)" || exit 1
 "$WINELOADER" TarnwickOrrimel.exe >/dev/null 2>&1 &
 program=$!
