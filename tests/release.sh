@@ -5,7 +5,9 @@
 # executables, which the shipped lister then reports as signed by it and
 # which still run; --version names the version resource's number.
 set -uo pipefail
-source "$(dirname "$0")/../scripts/wine-env.sh" # for WINESERVER; the caller's prefix and display stand
+source "$(dirname "$0")/../scripts/wine-env.sh"
+# The caller's build, prefix and display when run by the suite; else the 64-bit one.
+[ -n "${WINELOADER:-}" ] || use_arch x64
 root=$(git -C "$(dirname "$0")/.." rev-parse --show-toplevel) || exit 1
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
