@@ -47,7 +47,7 @@ sleep 6
 listed=$("$WINELOADER" orrimel.exe --details --csv TarnwickOrrimel </dev/null | tr -d '\r')
 kill "$program" 2>/dev/null
 wait "$program" 2>/dev/null
-grep -q ',TarnwickOrrimel.exe,.*,Tarnwick Release Test,signed$' <<<"$listed" ||
+grep -q '\\TarnwickOrrimel.exe,,.*,Tarnwick Release Test,signed$' <<<"$listed" ||
     fail "the running signed program is not listed as signed by the test certificate: $(head -3 <<<"$listed")"
 resource=$(strings -el TarnwickOrrimel.exe | grep -A1 -x ProductVersion | tail -1)
 said=$("$WINELOADER" orrimel.exe --version </dev/null | tr -d '\r')
