@@ -5,8 +5,6 @@
 #include <softpub.h>
 #include <wintrust.h>
 
-#include "core/Handles.h"
-
 namespace Details {
 
 using Windows::SystemLibrary;

@@ -545,6 +545,13 @@ lister)
         || fail "the locked helper not named: $(cat "$tools/lister.err")"
     run_lister --strict -m "$module_name"
     expect_eq "exit of the same search, strict" "$lister_exit" 3
+    # --unsigned over what it could not read: named, never an all-clear.
+    run_lister --unsigned "$helper_pid"
+    expect_eq "exit of --unsigned over an unreadable process" "$lister_exit" 1
+    grep -q -F "$helper_name (PID $helper_pid): Access Denied" "$tools/lister.err" \
+        || fail "--unsigned did not name the locked helper: $(cat "$tools/lister.err")"
+    run_lister --unsigned --strict "$helper_pid"
+    expect_eq "exit of --unsigned --strict over an unreadable process" "$lister_exit" 3
     end_names_helper
     # A helper holding the DLL signed with the test certificate, a copy
     # changed after signing and the unsigned one: --details names the
