@@ -30,6 +30,7 @@
 #include "lister/ListingDiff.h"
 #include "support/EnumerationSwap.h"
 #include "support/ImportSwap.h"
+#include "support/ProcedureSwap.h"
 #include "support/Processes.h"
 
 using TestSupport::EnumerationSwap;
@@ -685,7 +686,6 @@ void phases(bool inProcess)
         {"kernel32.dll", "Process32FirstW", reinterpret_cast<void*>(&timedFirst)},
         {"kernel32.dll", "Process32NextW", reinterpret_cast<void*>(&timedNext)},
         {"kernel32.dll", "OpenProcess", reinterpret_cast<void*>(&timedOpen)},
-        {"psapi.dll", "GetModuleFileNameExW", reinterpret_cast<void*>(&timedPath)},
         {"user32.dll", "LoadImageA", reinterpret_cast<void*>(&timedImage)},
         {"user32.dll", "LoadCursorA", reinterpret_cast<void*>(&timedCursor)},
         {"user32.dll", "CreateWindowExA", reinterpret_cast<void*>(&timedCreate)},
@@ -699,11 +699,13 @@ void phases(bool inProcess)
     realFirst = swaps[5].original<decltype(realFirst)>();
     realNext = swaps[6].original<decltype(realNext)>();
     realOpen = swaps[7].original<decltype(realOpen)>();
-    realPath = swaps[8].original<decltype(realPath)>();
-    realImage = swaps[9].original<decltype(realImage)>();
-    realCursor = swaps[10].original<decltype(realCursor)>();
-    realCreate = swaps[11].original<decltype(realCreate)>();
-    realSend = swaps[12].original<decltype(realSend)>();
+    realImage = swaps[8].original<decltype(realImage)>();
+    realCursor = swaps[9].original<decltype(realCursor)>();
+    realCreate = swaps[10].original<decltype(realCreate)>();
+    realSend = swaps[11].original<decltype(realSend)>();
+    // Looked up by the program, not imported: replaced through its look-up.
+    TestSupport::ProcedureSwap pathSwap("GetModuleFileNameExW", reinterpret_cast<void*>(&timedPath));
+    realPath = pathSwap.original<decltype(realPath)>();
     EnumerationSwap enumerate(&timedEnumerate);
     realEnumerate = enumerate.passOn();
     {
@@ -844,7 +846,7 @@ struct SizedLists {
     ImportSwap next{"kernel32.dll", "Process32NextW", reinterpret_cast<void*>(&nextProcess)};
     ImportSwap open{"kernel32.dll", "OpenProcess", reinterpret_cast<void*>(&ownProcess)};
     EnumerationSwap enumerate{&sizedModules};
-    ImportSwap names{"psapi.dll", "GetModuleFileNameExW", reinterpret_cast<void*>(&sizedPath)};
+    TestSupport::ProcedureSwap names{"GetModuleFileNameExW", reinterpret_cast<void*>(&sizedPath)};
     SizedLists() { realOpenProcess = open.original<decltype(realOpenProcess)>(); }
 };
 
