@@ -9,7 +9,10 @@
 #include "toolkit/ErrorBox.h"
 #include "toolkit/MessageLoop.h"
 
-namespace Windows {
+using namespace Core;
+using namespace Toolkit;
+
+namespace App {
 
 int runProgram(HINSTANCE instance, int showCommand)
 {
@@ -35,4 +38,4 @@ int runProgram(HINSTANCE instance, int showCommand)
     return 0;
 }
 
-} // namespace Windows
+} // namespace App

@@ -15,27 +15,23 @@
 #include "toolkit/Window.h"
 #include "inspection/ProcessFacts.h"
 
-namespace Windows {
+using namespace Core;
+using namespace Toolkit;
+using namespace Inspection;
+using namespace Rows;
 
-using Inspection::ModuleEntry;
-using Inspection::ModuleList;
-using Inspection::ProcessEntry;
-using Inspection::ProcessList;
-using Inspection::readImagePath;
+namespace App {
 
-using Inspection::reasonText;
 namespace ListCommands {
 
 namespace {
-
-using Rows::Column;
 
 const Column processColumns[] = {Column::Name, Column::PID, Column::Path};
 const Column moduleColumns[] = {Column::Name, Column::Path};
 
 bool isModuleList(const MainLists& lists, HWND list) { return list == lists.modules.listBox->handle; }
 
-const wchar_t* textOf(const General::Array<wchar_t>& text) { return text.count != 0 ? text.items : L""; }
+const wchar_t* textOf(const Core::Array<wchar_t>& text) { return text.count != 0 ? text.items : L""; }
 
 void openFolder(const wchar_t* path)
 {
@@ -66,7 +62,7 @@ void showProperties(HWND owner, const wchar_t* path)
 
 void copy(const MainLists& lists, HWND list)
 {
-    General::Array<wchar_t> text;
+    Core::Array<wchar_t> text;
     if (isModuleList(lists, list)) {
         const ModuleEntry* module = lists.modules.selectedEntry();
         if (module == nullptr || module->widePath.count < 2)
@@ -87,11 +83,11 @@ void copy(const MainLists& lists, HWND list)
 
 } // namespace
 
-void processListText(const ProcessList& processes, General::Array<wchar_t>& into)
+void processListText(const ProcessList& processes, Core::Array<wchar_t>& into)
 {
     const Rows::RowWriter writer(Rows::RowFormat::Tab, processColumns, 3);
     writer.header(into);
-    General::Array<wchar_t> path;
+    Core::Array<wchar_t> path;
     for (uint32_t i = 0; i < processes.entries.count; ++i) {
         const ProcessEntry& entry = *processes.entries[i];
         Rows::ResultRow row;
@@ -105,7 +101,7 @@ void processListText(const ProcessList& processes, General::Array<wchar_t>& into
     }
 }
 
-void moduleListText(const ModuleList& modules, General::Array<wchar_t>& into)
+void moduleListText(const ModuleList& modules, Core::Array<wchar_t>& into)
 {
     const Rows::RowWriter writer(Rows::RowFormat::Tab, moduleColumns, 2);
     writer.header(into);
@@ -126,7 +122,7 @@ void moduleListText(const ModuleList& modules, General::Array<wchar_t>& into)
     }
 }
 
-const wchar_t* selectedPath(const MainLists& lists, HWND list, General::Array<wchar_t>& buffer)
+const wchar_t* selectedPath(const MainLists& lists, HWND list, Core::Array<wchar_t>& buffer)
 {
     if (isModuleList(lists, list)) {
         const ModuleEntry* module = lists.modules.selectedEntry();
@@ -138,7 +134,7 @@ const wchar_t* selectedPath(const MainLists& lists, HWND list, General::Array<wc
 
 void perform(const MainLists& lists, HWND list, UINT command)
 {
-    General::Array<wchar_t> buffer;
+    Core::Array<wchar_t> buffer;
     const char* action = command == IDM_OPEN_FOLDER ? "Open Containing Folder"
                          : command == IDM_PROPERTIES ? "Properties"
                                                      : "Copy";
@@ -177,4 +173,4 @@ void perform(const MainLists& lists, HWND list, UINT command)
 }
 
 } // namespace ListCommands
-} // namespace Windows
+} // namespace App

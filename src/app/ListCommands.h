@@ -9,7 +9,7 @@
 #include "inspection/ModuleList.h"
 #include "inspection/ProcessList.h"
 
-namespace Windows {
+namespace App {
 
 // The two lists the commands work on, and the window they stand in, which
 // takes WM_COMMAND for Find and for a selection a command made.
@@ -29,11 +29,11 @@ void perform(const MainLists& lists, HWND list, UINT command);
 
 // The selected row's full path in UTF-16, or null: a module's, or a
 // process's image path read now into `buffer`.
-const wchar_t* selectedPath(const MainLists& lists, HWND list, General::Array<wchar_t>& buffer);
+const wchar_t* selectedPath(const MainLists& lists, HWND list, Core::Array<wchar_t>& buffer);
 
 // Copy All's text of each list, as the clipboard takes it.
-void processListText(const Inspection::ProcessList& processes, General::Array<wchar_t>& into);
-void moduleListText(const Inspection::ModuleList& modules, General::Array<wchar_t>& into);
+void processListText(const Inspection::ProcessList& processes, Core::Array<wchar_t>& into);
+void moduleListText(const Inspection::ModuleList& modules, Core::Array<wchar_t>& into);
 
 } // namespace ListCommands
-} // namespace Windows
+} // namespace App

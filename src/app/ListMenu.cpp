@@ -6,7 +6,10 @@
 #include "toolkit/ErrorBox.h"
 #include "toolkit/Window.h"
 
-namespace Windows {
+using namespace Core;
+using namespace Toolkit;
+
+namespace App {
 namespace ListMenu {
 
 MenuHandle make(bool moduleList, bool selected, bool rows, bool path)
@@ -59,7 +62,7 @@ void show(const MainLists& lists, HWND list, LPARAM at)
         ClientToScreen(list, &point);
     }
     const bool moduleList = list == lists.modules.listBox->handle;
-    General::Array<wchar_t> buffer;
+    Core::Array<wchar_t> buffer;
     const bool selected =
         moduleList ? lists.modules.selectedEntry() != nullptr : lists.processes.selectedEntry() != nullptr;
     const bool rows = SendMessageA(list, LB_GETCOUNT, 0, 0) > 0;
@@ -79,4 +82,4 @@ void show(const MainLists& lists, HWND list, LPARAM at)
 }
 
 } // namespace ListMenu
-} // namespace Windows
+} // namespace App

@@ -7,7 +7,7 @@
 #include "ListCommands.h"
 #include "core/Handles.h"
 
-namespace Windows {
+namespace App {
 namespace ListMenu {
 
 // The context menu of a list at a point of the screen; at (-1, -1), from the
@@ -16,7 +16,7 @@ namespace ListMenu {
 void show(const MainLists& lists, HWND list, LPARAM at);
 
 // The menu as shown, items that do not apply greyed.
-MenuHandle make(bool moduleList, bool selected, bool rows, bool path);
+Core::MenuHandle make(bool moduleList, bool selected, bool rows, bool path);
 
 } // namespace ListMenu
-} // namespace Windows
+} // namespace App

@@ -6,6 +6,6 @@
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand)
 {
-    Windows::searchSystemFolderOnly();
-    return Windows::runProgram(instance, showCommand);
+    Core::searchSystemFolderOnly();
+    return App::runProgram(instance, showCommand);
 }

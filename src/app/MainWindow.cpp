@@ -8,11 +8,11 @@
 #include "toolkit/WindowClass.h"
 #include "inspection/ProcessFacts.h"
 
-namespace Windows {
+using namespace Core;
+using namespace Toolkit;
+using namespace Inspection;
 
-using Inspection::ModuleEntry;
-using Inspection::ProcessEntry;
-using Inspection::processHasEnded;
+namespace App {
 
 const char* const homePageAddress = "http://www.tarnwick.example/";
 const char* const copyrightAddress = "http://www.tarnwick.example/downloads/Copyright.htm";
@@ -193,4 +193,4 @@ CreateParams mainWindowParams()
     return params;
 }
 
-} // namespace Windows
+} // namespace App

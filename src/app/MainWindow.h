@@ -19,7 +19,7 @@
 #include "toolkit/TopLevel.h"
 #include "toolkit/Window.h"
 
-namespace Windows {
+namespace App {
 
 class MainWindow;
 
@@ -31,7 +31,7 @@ enum MainChildId { ProcessListId = 1001, ModuleListId = 1002, PathBoxId = 1003 }
 
 // Everything inside the main window. The children are destroyed from the
 // last to the first, after the fonts.
-struct MainWindowContents : TopLevelContents, ResultTarget {
+struct MainWindowContents : Toolkit::TopLevelContents, ResultTarget {
     MainWindowContents();
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -55,40 +55,40 @@ struct MainWindowContents : TopLevelContents, ResultTarget {
     // Made when first opened; destroyed after the children, before the window.
     ModuleFinder finder;
     RowTooltip tooltip;
-    ProcessListBox processListBox;
-    ModuleListBox moduleListBox;
-    ModuleEditBox pathBox;
-    Label processesLabel;
-    Label modulesLabel;
-    Label pathLabel;
-    Label refreshHint;
-    LinkLabel homeLink;
-    LinkLabel copyrightLink;
-    TitleBand titleBand;
-    Font listFont;
-    Font headingFont;
-    Font hintFont;
-    Font linkFont;
+    Controls::ProcessListBox processListBox;
+    Controls::ModuleListBox moduleListBox;
+    Controls::ModuleEditBox pathBox;
+    Controls::Label processesLabel;
+    Controls::Label modulesLabel;
+    Controls::Label pathLabel;
+    Controls::Label refreshHint;
+    Controls::LinkLabel homeLink;
+    Controls::LinkLabel copyrightLink;
+    Controls::TitleBand titleBand;
+    Toolkit::Font listFont;
+    Toolkit::Font headingFont;
+    Toolkit::Font hintFont;
+    Toolkit::Font linkFont;
 };
 
-class MainWindow : public Window {
+class MainWindow : public Toolkit::Window {
 public:
     MainWindow() { contents.owner = this; }
     ~MainWindow() override;
-    HWND create(const CreateParams& params) override;
+    HWND create(const Toolkit::CreateParams& params) override;
     // The list selections, the children's focus, the refresh, find and copy
     // commands.
     static bool command(MainWindow& window, WPARAM wParam);
 
     MainWindowContents contents;
-    static const struct ClassAttributes attributes;
+    static const Toolkit::ClassAttributes attributes;
 };
 
 // The creation record of the main window.
-CreateParams mainWindowParams();
+Toolkit::CreateParams mainWindowParams();
 
 extern const char* const homePageAddress;
 extern const char* const copyrightAddress;
 extern const char* const copyrightNotice;
 
-} // namespace Windows
+} // namespace App

@@ -7,7 +7,11 @@
 #include "resources/ResourceIds.h"
 #include "toolkit/Dpi.h"
 
-namespace Windows {
+using namespace Core;
+using namespace Toolkit;
+using namespace Controls;
+
+namespace App {
 
 namespace {
 const COLORREF linkColour = 0x03AD87;
@@ -134,4 +138,4 @@ void MainWindowContents::scaleTo(int dpi)
     InvalidateRect(owner->handle, nullptr, TRUE);
 }
 
-} // namespace Windows
+} // namespace App

@@ -9,9 +9,11 @@
 #include "toolkit/Font.h"
 #include "toolkit/WindowClass.h"
 
-namespace Windows {
+using namespace Core;
+using namespace Toolkit;
+using namespace Details;
 
-using Details::DetailsCache;
+namespace App {
 
 namespace {
 
@@ -215,4 +217,4 @@ void ModuleFinder::open(HWND ownerWindow, ResultTarget& target, DetailsCache& ca
     contents.search();
 }
 
-} // namespace Windows
+} // namespace App

@@ -14,7 +14,7 @@
 #include "toolkit/TopLevel.h"
 #include "toolkit/Window.h"
 
-namespace Windows {
+namespace App {
 
 class ModuleFinder;
 
@@ -32,7 +32,7 @@ protected:
 // The find window's workings: a text box, the results of its text in every
 // process, and a status line. Its failures are told in the status line;
 // none leaves it.
-struct ModuleFinderContents : TopLevelContents {
+struct ModuleFinderContents : Toolkit::TopLevelContents {
     // The results' columns, as the list heads them and its cells show them.
     static const int columnCount = 5;
     static const Rows::Column columns[columnCount];
@@ -73,18 +73,18 @@ struct ModuleFinderContents : TopLevelContents {
     HWND textBox = nullptr;
     HWND results = nullptr;
     HWND status = nullptr;
-    GdiObject font;
+    Core::GdiObject font;
     Inspection::ModuleSearch finder;
-    General::Array<Inspection::ModuleIndex::Row> rows;
-    General::Array<wchar_t> text;   // the text box's text, as last filtered
-    General::Array<wchar_t> buffer; // the status line, or a cell
+    Core::Array<Inspection::ModuleIndex::Row> rows;
+    Core::Array<wchar_t> text;   // the text box's text, as last filtered
+    Core::Array<wchar_t> buffer; // the status line, or a cell
 };
 
 // The top-level window, owned by the window that opens it.
-class ModuleFinder : public Window {
+class ModuleFinder : public Toolkit::Window {
 public:
     ModuleFinder() { contents.owner = this; }
-    HWND create(const CreateParams& params) override;
+    HWND create(const Toolkit::CreateParams& params) override;
     // The text box, Enter and Escape (as dialog navigation sends them), F5,
     // Ctrl+F and the copy keys.
     static bool command(ModuleFinder& window, WPARAM wParam);
@@ -97,7 +97,7 @@ public:
     void open(HWND ownerWindow, ResultTarget& target, Details::DetailsCache& cache, const wchar_t* name, uint32_t length);
 
     ModuleFinderContents contents;
-    static const struct ClassAttributes attributes;
+    static const Toolkit::ClassAttributes attributes;
 };
 
-} // namespace Windows
+} // namespace App

@@ -8,15 +8,17 @@
 #include "rows/ModuleRow.h"
 #include "toolkit/Clipboard.h"
 
-namespace Windows {
+using namespace Core;
+using namespace Toolkit;
+using namespace Details;
+using namespace Rows;
 
-using Details::FileDetails;
-using Rows::fillDetails;
+namespace App {
 
 namespace {
 
 // The text box's text, NUL-terminated.
-void readText(HWND box, General::Array<wchar_t>& into)
+void readText(HWND box, Core::Array<wchar_t>& into)
 {
     const int length = GetWindowTextLengthW(box);
     into.dropBack(into.count);
@@ -175,7 +177,7 @@ void ModuleFinderContents::copy(bool all)
         SendMessageW(textBox, WM_COPY, 0, 0);
         return;
     }
-    General::Array<wchar_t> copied;
+    Core::Array<wchar_t> copied;
     const Inspection::ModuleIndex& index = finder.index;
     try {
         if (all) {
@@ -212,4 +214,4 @@ void ModuleFinderContents::copy(bool all)
     }
 }
 
-} // namespace Windows
+} // namespace App

@@ -1,7 +1,7 @@
 // The process kept alive while a shell property sheet of it is open.
 #include "ProcessReference.h"
 
-namespace Windows {
+namespace App {
 
 namespace {
 
@@ -65,4 +65,4 @@ STDMETHODIMP_(ULONG) ProcessReference::Release()
     return static_cast<ULONG>(left);
 }
 
-} // namespace Windows
+} // namespace App

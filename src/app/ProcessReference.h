@@ -6,7 +6,7 @@
 #include <windows.h>
 #include <unknwn.h>
 
-namespace Windows {
+namespace App {
 
 class ProcessReference : public IUnknown {
 public:
@@ -28,4 +28,4 @@ private:
     bool given = false;
 };
 
-} // namespace Windows
+} // namespace App

@@ -10,11 +10,11 @@
 #include "inspection/ProcessStatus.h"
 #include "rows/RowTip.h"
 
-namespace Windows {
-
-using Details::signatureLine;
-
+using namespace Core;
 using namespace Inspection;
+using namespace Details;
+
+namespace App {
 
 const wchar_t* RowDetails::processText(const ProcessEntry& process)
 {
@@ -36,7 +36,7 @@ const wchar_t* RowDetails::moduleText(const ModuleEntry& module, uint32_t proces
     Rows::ModuleReadings readings = {};
     readings.path = module.widePath.count != 0 ? module.widePath.items : L"";
     const uint32_t length = module.widePath.count != 0 ? module.widePath.count - 1 : 0;
-    const auto held = [](const General::Array<wchar_t>& kept) { return kept.count != 0 ? kept.items : nullptr; };
+    const auto held = [](const Core::Array<wchar_t>& kept) { return kept.count != 0 ? kept.items : nullptr; };
     reason.dropBack(reason.count);
     if (!files.find(readings.path, length, file)) {
         readings.reading = true;
@@ -66,4 +66,4 @@ const wchar_t* RowDetails::moduleText(const ModuleEntry& module, uint32_t proces
     return text.items;
 }
 
-} // namespace Windows
+} // namespace App

@@ -10,7 +10,7 @@
 #include "inspection/ModuleList.h"
 #include "inspection/ProcessList.h"
 
-namespace Windows {
+namespace App {
 
 // What a row's tooltip says, read when it is about to show, never during a
 // refresh. No file is read here: a module's version and signature come from
@@ -29,12 +29,12 @@ public:
 
 private:
     Details::FileDetails file;
-    General::Array<wchar_t> text;
-    General::Array<wchar_t> signatureLine;
-    General::Array<wchar_t> reason;
-    General::Array<wchar_t> hosted;
-    General::Array<wchar_t> path;
-    General::Array<BYTE> page; // of the service list
+    Core::Array<wchar_t> text;
+    Core::Array<wchar_t> signatureLine;
+    Core::Array<wchar_t> reason;
+    Core::Array<wchar_t> hosted;
+    Core::Array<wchar_t> path;
+    Core::Array<BYTE> page; // of the service list
 };
 
-} // namespace Windows
+} // namespace App

@@ -7,13 +7,13 @@
 #include "toolkit/CommonControls.h"
 #include "toolkit/Window.h"
 
-namespace Windows {
+using namespace Toolkit;
+using namespace Inspection;
+using namespace Details;
 
-using Details::DetailsCache;
+namespace App {
+
 namespace ListRows = Inspection::ListRows;
-using Inspection::ModuleList;
-using Inspection::ProcessList;
-using Inspection::reasonText;
 
 void RowTooltip::create(HWND owner, ProcessList& processList, ModuleList& moduleList, DetailsCache& cache)
 {
@@ -87,4 +87,4 @@ void RowTooltip::giveText(NMTTDISPINFOW& info)
     }
 }
 
-} // namespace Windows
+} // namespace App

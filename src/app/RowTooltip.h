@@ -12,7 +12,7 @@
 #include "inspection/ProcessList.h"
 #include "app/RowDetails.h"
 
-namespace Windows {
+namespace App {
 
 // Owned by the window of the lists, it dies with it.
 class RowTooltip {
@@ -34,4 +34,4 @@ private:
     RowDetails details;
 };
 
-} // namespace Windows
+} // namespace App

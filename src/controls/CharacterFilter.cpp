@@ -1,7 +1,7 @@
 // Which keys and characters the read-only path box lets through.
 #include "CharacterFilter.h"
 
-namespace General {
+namespace Controls {
 
 CharacterAction filterCharacter(uint32_t code)
 {
@@ -24,4 +24,4 @@ CharacterAction filterKeyDown(uint32_t virtualKey, bool shift)
     return CharacterAction::PassOn;
 }
 
-} // namespace General
+} // namespace Controls

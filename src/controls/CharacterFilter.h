@@ -3,7 +3,7 @@
 // Which keys and characters the read-only path box lets through.
 #include <cstdint>
 
-namespace General {
+namespace Controls {
 
 enum class CharacterAction {
     SelectAll, // consume, and select the whole text
@@ -21,4 +21,4 @@ CharacterAction filterCharacter(uint32_t code);
 // arrows, Home, End and Ctrl+Insert (copy) among them, passes on.
 CharacterAction filterKeyDown(uint32_t virtualKey, bool shift);
 
-} // namespace General
+} // namespace Controls

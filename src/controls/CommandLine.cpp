@@ -1,7 +1,9 @@
 // The command line that opens a page.
 #include "CommandLine.h"
 
-namespace General {
+using namespace Core;
+
+namespace Controls {
 
 String browserCommandLine(const char* program, const char* url)
 {
@@ -15,4 +17,4 @@ String browserCommandLine(const char* program, const char* url)
     return line;
 }
 
-} // namespace General
+} // namespace Controls

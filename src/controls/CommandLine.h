@@ -3,9 +3,9 @@
 // The command line that opens a page in the program associated with ".html".
 #include "core/String.h"
 
-namespace General {
+namespace Controls {
 
 // "<program>" <url>: the program quoted, the url passed as it is.
-String browserCommandLine(const char* program, const char* url);
+Core::String browserCommandLine(const char* program, const char* url);
 
-} // namespace General
+} // namespace Controls

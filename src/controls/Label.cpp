@@ -4,7 +4,10 @@
 #include "core/Handles.h"
 #include "toolkit/WindowClass.h"
 
-namespace Windows {
+using namespace Core;
+using namespace Toolkit;
+
+namespace Controls {
 
 const ClassAttributes Label::attributes = {"Label", nullptr, CS_HREDRAW | CS_VREDRAW, nullptr, nullptr, false, false};
 
@@ -63,4 +66,4 @@ void LabelContents::paint()
     TextOutA(paint.dc, 0, 0, text.text(), static_cast<int>(text.count - 1));
 }
 
-} // namespace Windows
+} // namespace Controls

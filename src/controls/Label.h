@@ -6,11 +6,11 @@
 #include "core/String.h"
 #include "toolkit/Window.h"
 
-namespace Windows {
+namespace Controls {
 
 // One line of text in its own font and colour, in a window exactly its size.
 struct LabelContents {
-    explicit LabelContents(Window* label) : owner(label), font(nullptr), colour(0) {}
+    explicit LabelContents(Toolkit::Window* label) : owner(label), font(nullptr), colour(0) {}
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
     void setText(const char* newText);
@@ -20,19 +20,19 @@ struct LabelContents {
     void sizeToText(int x, int y);
     void paint();
 
-    Window* owner;
-    General::String text;
+    Toolkit::Window* owner;
+    Core::String text;
     HFONT font; // borrowed
     COLORREF colour;
 };
 
-class Label : public Window {
+class Label : public Toolkit::Window {
 public:
     Label() : contents(this) {}
-    HWND create(const CreateParams& params) override;
+    HWND create(const Toolkit::CreateParams& params) override;
 
     LabelContents contents;
-    static const struct ClassAttributes attributes;
+    static const Toolkit::ClassAttributes attributes;
 };
 
-} // namespace Windows
+} // namespace Controls

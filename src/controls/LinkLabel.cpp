@@ -8,7 +8,11 @@
 #include "toolkit/ErrorBox.h"
 #include "toolkit/WindowClass.h"
 
-namespace Windows {
+using namespace Core;
+using namespace Toolkit;
+using namespace Controls;
+
+namespace Controls {
 
 const ClassAttributes LinkLabel::attributes = {"LinkLabel", nullptr, CS_HREDRAW | CS_VREDRAW,
                                                MAKEINTRESOURCEA(32649), nullptr, false, false};
@@ -41,7 +45,7 @@ void LinkLabelContents::openUrl()
     if (found != S_OK)
         throw WindowsError(static_cast<uint32_t>(found));
 
-    General::String commandLine = General::browserCommandLine(program, url.text());
+    Core::String commandLine = browserCommandLine(program, url.text());
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION started = {};
@@ -52,4 +56,4 @@ void LinkLabelContents::openUrl()
     KernelHandle thread(started.hThread);
 }
 
-} // namespace Windows
+} // namespace Controls

@@ -3,28 +3,28 @@
 // A label that opens a page when clicked.
 #include "Label.h"
 
-namespace Windows {
+namespace Controls {
 
 // A label that opens its URL in the program associated with ".html" when
 // the left button is released over it; when that fails, it says why in a
 // box owned by its parent.
 struct LinkLabelContents : LabelContents {
-    explicit LinkLabelContents(Window* link) : LabelContents(link) {}
+    explicit LinkLabelContents(Toolkit::Window* link) : LabelContents(link) {}
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
     void setUrl(const char* newUrl) { url.assignText(newUrl); }
     void openUrl();
 
-    General::String url;
+    Core::String url;
 };
 
-class LinkLabel : public Window {
+class LinkLabel : public Toolkit::Window {
 public:
     LinkLabel() : contents(this) {}
-    HWND create(const CreateParams& params) override;
+    HWND create(const Toolkit::CreateParams& params) override;
 
     LinkLabelContents contents;
-    static const struct ClassAttributes attributes;
+    static const Toolkit::ClassAttributes attributes;
 };
 
-} // namespace Windows
+} // namespace Controls

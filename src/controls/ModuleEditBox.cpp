@@ -4,7 +4,9 @@
 #include "CharacterFilter.h"
 #include "toolkit/WindowClass.h"
 
-namespace Windows {
+using namespace Toolkit;
+
+namespace Controls {
 
 const ClassAttributes ModuleEditBox::attributes = {"ModuleEditBox", "EDIT", 0, nullptr, nullptr, false, true};
 
@@ -20,19 +22,19 @@ LRESULT ModuleEditBoxContents::handleMessage(UINT message, WPARAM wParam, LPARAM
         // Enter or Escape, so the dialog navigation keeps them.
         return DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS;
     case WM_CHAR:
-        switch (General::filterCharacter(static_cast<uint32_t>(wParam))) {
-        case General::CharacterAction::SelectAll:
+        switch (filterCharacter(static_cast<uint32_t>(wParam))) {
+        case CharacterAction::SelectAll:
             SendMessageA(owner->handle, EM_SETSEL, 0, -1);
             return 1;
-        case General::CharacterAction::PassOn:
+        case CharacterAction::PassOn:
             return 0;
-        case General::CharacterAction::Drop:
+        case CharacterAction::Drop:
             return 1;
         }
         return 1;
     case WM_KEYDOWN:
-        return General::filterKeyDown(static_cast<uint32_t>(wParam), GetKeyState(VK_SHIFT) < 0) ==
-                       General::CharacterAction::Drop
+        return filterKeyDown(static_cast<uint32_t>(wParam), GetKeyState(VK_SHIFT) < 0) ==
+                       CharacterAction::Drop
                    ? 1
                    : 0;
     default:
@@ -46,4 +48,4 @@ HWND ModuleEditBoxContents::createChild(HWND parent, int id, int x, int y)
                                      WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_MULTILINE, WS_EX_CLIENTEDGE));
 }
 
-} // namespace Windows
+} // namespace Controls

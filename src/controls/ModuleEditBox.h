@@ -5,7 +5,7 @@
 
 #include "toolkit/Window.h"
 
-namespace Windows {
+namespace Controls {
 
 class ModuleEditBox;
 
@@ -18,13 +18,13 @@ struct ModuleEditBoxContents {
     ModuleEditBox* owner;
 };
 
-class ModuleEditBox : public Window {
+class ModuleEditBox : public Toolkit::Window {
 public:
     ModuleEditBox() : contents(this) {}
-    HWND create(const CreateParams& params) override;
+    HWND create(const Toolkit::CreateParams& params) override;
 
     ModuleEditBoxContents contents;
-    static const struct ClassAttributes attributes;
+    static const Toolkit::ClassAttributes attributes;
 };
 
-} // namespace Windows
+} // namespace Controls

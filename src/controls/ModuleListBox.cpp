@@ -3,10 +3,12 @@
 
 #include "toolkit/WindowClass.h"
 
-namespace Windows {
+using namespace Toolkit;
+
+namespace Controls {
 
 const ClassAttributes ModuleListBox::attributes = {"ModuleListBox", "LISTBOX", 0, nullptr, nullptr, false, false};
 
 HWND ModuleListBox::create(const CreateParams& params) { return WindowClass<ModuleListBox>::create(*this, params); }
 
-} // namespace Windows
+} // namespace Controls

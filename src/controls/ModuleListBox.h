@@ -4,16 +4,16 @@
 #include "inspection/ModuleList.h"
 #include "toolkit/Window.h"
 
-namespace Windows {
+namespace Controls {
 
 // A system list box whose object owns the entries behind its rows.
-class ModuleListBox : public Window {
+class ModuleListBox : public Toolkit::Window {
 public:
     ModuleListBox() : contents(this) {}
-    HWND create(const CreateParams& params) override;
+    HWND create(const Toolkit::CreateParams& params) override;
 
     Inspection::ModuleList contents;
-    static const struct ClassAttributes attributes;
+    static const Toolkit::ClassAttributes attributes;
 };
 
-} // namespace Windows
+} // namespace Controls

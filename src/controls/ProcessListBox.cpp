@@ -3,10 +3,12 @@
 
 #include "toolkit/WindowClass.h"
 
-namespace Windows {
+using namespace Toolkit;
+
+namespace Controls {
 
 const ClassAttributes ProcessListBox::attributes = {"ProcessListBox", "LISTBOX", 0, nullptr, nullptr, false, false};
 
 HWND ProcessListBox::create(const CreateParams& params) { return WindowClass<ProcessListBox>::create(*this, params); }
 
-} // namespace Windows
+} // namespace Controls

@@ -4,16 +4,16 @@
 #include "inspection/ProcessList.h"
 #include "toolkit/Window.h"
 
-namespace Windows {
+namespace Controls {
 
 // A system list box whose object owns the entries behind its rows.
-class ProcessListBox : public Window {
+class ProcessListBox : public Toolkit::Window {
 public:
     ProcessListBox() : contents(this) {}
-    HWND create(const CreateParams& params) override;
+    HWND create(const Toolkit::CreateParams& params) override;
 
     Inspection::ProcessList contents;
-    static const struct ClassAttributes attributes;
+    static const Toolkit::ClassAttributes attributes;
 };
 
-} // namespace Windows
+} // namespace Controls

@@ -6,7 +6,10 @@
 #include "toolkit/Dpi.h"
 #include "toolkit/WindowClass.h"
 
-namespace Windows {
+using namespace Core;
+using namespace Toolkit;
+
+namespace Controls {
 
 const ClassAttributes TitleBand::attributes = {"TitleBand", nullptr, CS_HREDRAW | CS_VREDRAW, nullptr,
                                                &titleBandBrush, false, false};
@@ -65,4 +68,4 @@ void TitleBandContents::paint()
     SelectObject(memory.get(), previous);
 }
 
-} // namespace Windows
+} // namespace Controls

@@ -5,7 +5,7 @@
 
 #include "toolkit/Window.h"
 
-namespace Windows {
+namespace Controls {
 
 class TitleBand;
 
@@ -21,13 +21,13 @@ struct TitleBandContents {
     int dpi;
 };
 
-class TitleBand : public Window {
+class TitleBand : public Toolkit::Window {
 public:
     TitleBand() : contents(this) {}
-    HWND create(const CreateParams& params) override;
+    HWND create(const Toolkit::CreateParams& params) override;
 
     TitleBandContents contents;
-    static const struct ClassAttributes attributes;
+    static const Toolkit::ClassAttributes attributes;
 };
 
-} // namespace Windows
+} // namespace Controls

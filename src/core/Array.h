@@ -6,7 +6,7 @@
 #include <new>
 #include <utility>
 
-namespace General {
+namespace Core {
 
 // The program's one growable array: an exactly sized heap block that grows by
 // half its capacity (or to what is needed) and never shrinks, so a cleared
@@ -98,4 +98,4 @@ protected:
     }
 };
 
-} // namespace General
+} // namespace Core

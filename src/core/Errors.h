@@ -5,26 +5,23 @@
 
 #include "String.h"
 
-namespace Windows {
+namespace Core {
 
 // A failed platform call, carrying the code read right after it failed.
 struct WindowsError {
     explicit WindowsError(uint32_t errorCode) : code(errorCode) {}
 
     // The system's message text for the code, or "Unknown error.".
-    General::String ErrorText() const;
+    String ErrorText() const;
     // The same in UTF-16, on one line: for a status line or a row. Replaces
     // what `into` held; NUL-terminated, the count less one is its length.
-    void wideText(General::Array<wchar_t>& into) const;
+    void wideText(Array<wchar_t>& into) const;
 
     uint32_t code;
 };
 
-} // namespace Windows
-
-namespace General {
 
 // An operation was asked of a window object that has no window.
 struct StateError {};
 
-} // namespace General
+} // namespace Core

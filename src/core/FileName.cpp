@@ -1,7 +1,7 @@
 // Where a module path's file name starts.
 #include "FileName.h"
 
-namespace General {
+namespace Core {
 
 uint32_t fileNameOffset(const char* path, LeadByteTest isLeadByte)
 {
@@ -41,4 +41,4 @@ void extendedPath(const wchar_t* path, uint32_t length, Array<wchar_t>& into)
     into.appendRepeated(1, L'\0');
 }
 
-} // namespace General
+} // namespace Core

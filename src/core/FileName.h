@@ -5,7 +5,7 @@
 
 #include "core/Array.h"
 
-namespace General {
+namespace Core {
 
 // Tells whether a byte starts a two-byte character in the text's code page.
 using LeadByteTest = bool (*)(unsigned char);
@@ -24,4 +24,4 @@ uint32_t fileNameOffset(const char* path, LeadByteTest isLeadByte = nullptr);
 // a full one, is kept. Replaces `into`, NUL-terminated.
 void extendedPath(const wchar_t* path, uint32_t length, Array<wchar_t>& into);
 
-} // namespace General
+} // namespace Core

@@ -5,7 +5,7 @@
 // critical section; and the brackets of a window's device context.
 #include <windows.h>
 
-namespace Windows {
+namespace Core {
 
 // Sole owner of one handle: move-only, given back when the holder ends or
 // is reset; release() hands it over without giving it back. `Traits` names
@@ -143,4 +143,4 @@ public:
     HDC dc;
 };
 
-} // namespace Windows
+} // namespace Core

@@ -3,7 +3,7 @@
 // Sole ownership of one heap object, and arrays of such owners.
 #include "Array.h"
 
-namespace General {
+namespace Core {
 
 // Sole owner of one heap object; moving hands the object over and leaves the
 // source empty.
@@ -32,4 +32,4 @@ public:
 template <class T>
 using OwnerArray = Array<OwnerPtr<T>>;
 
-} // namespace General
+} // namespace Core

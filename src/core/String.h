@@ -3,7 +3,7 @@
 // 8-bit text on the program's array.
 #include "Array.h"
 
-namespace General {
+namespace Core {
 
 // 8-bit text whose length counts its terminating NUL: the empty text has
 // length 1, and a count handed to the platform is the length minus one.
@@ -46,4 +46,4 @@ public:
     const char* text() const { return items; }
 };
 
-} // namespace General
+} // namespace Core

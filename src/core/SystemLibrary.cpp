@@ -1,7 +1,7 @@
 // DLLs taken from the system folder by their full path.
 #include "SystemLibrary.h"
 
-namespace Windows {
+namespace Core {
 
 SystemLibrary::SystemLibrary(const wchar_t* name) : module(nullptr)
 {
@@ -39,4 +39,4 @@ void searchSystemFolderOnly()
         setOne(L"");
 }
 
-} // namespace Windows
+} // namespace Core

@@ -3,7 +3,7 @@
 // DLLs taken from the system folder by their full path, never by name.
 #include <windows.h>
 
-namespace Windows {
+namespace Core {
 
 // A DLL taken from the system folder by its full path, never by bare name:
 // a DLL of the same name beside the program, in the current folder or on
@@ -40,4 +40,4 @@ public:
 // taken out of the search. Called first thing by each entry.
 void searchSystemFolderOnly();
 
-} // namespace Windows
+} // namespace Core

@@ -4,7 +4,7 @@
 // written out: one meaning of each, for every part that reads or compares.
 #include <cstdint>
 
-namespace General {
+namespace Core {
 
 // NUL-terminated texts, unit for unit; `anyCase` folds ASCII letters only,
 // as switches and words of the program's own are ASCII.
@@ -35,4 +35,4 @@ inline bool parseProcessId(const wchar_t* text, uint32_t& id)
     return true;
 }
 
-} // namespace General
+} // namespace Core

@@ -4,9 +4,9 @@
 #include "Errors.h"
 #include "WideText.h"
 
-namespace Windows {
+namespace Core {
 
-void narrowText(const wchar_t* text, uint32_t length, General::String& into)
+void narrowText(const wchar_t* text, uint32_t length, String& into)
 {
     into.dropBack(into.count);
     int bytes = 0;
@@ -21,7 +21,7 @@ void narrowText(const wchar_t* text, uint32_t length, General::String& into)
         throw WindowsError(GetLastError());
 }
 
-void fold(const wchar_t* text, uint32_t length, General::Array<wchar_t>& into)
+void fold(const wchar_t* text, uint32_t length, Array<wchar_t>& into)
 {
     into.dropBack(into.count);
     into.appendRepeated(length + 1, L'\0');
@@ -30,4 +30,4 @@ void fold(const wchar_t* text, uint32_t length, General::Array<wchar_t>& into)
         throw WindowsError(GetLastError());
 }
 
-} // namespace Windows
+} // namespace Core

@@ -3,9 +3,9 @@
 
 #include "Errors.h"
 
-namespace Windows {
+namespace Core {
 
-General::String WindowsError::ErrorText() const
+String WindowsError::ErrorText() const
 {
     char* systemText = nullptr;
     const DWORD length = FormatMessageA(
@@ -19,13 +19,13 @@ General::String WindowsError::ErrorText() const
         ~LocalBlock() { LocalFree(pointer); }
     } block{systemText};
 
-    General::String text;
+    String text;
     text.dropBack(text.count);
     text.appendText(length != 0 && systemText != nullptr ? systemText : "Unknown error.");
-    return General::String(text);
+    return String(text);
 }
 
-void WindowsError::wideText(General::Array<wchar_t>& into) const
+void WindowsError::wideText(Array<wchar_t>& into) const
 {
     wchar_t* systemText = nullptr;
     const DWORD length = FormatMessageW(
@@ -51,4 +51,4 @@ void WindowsError::wideText(General::Array<wchar_t>& into) const
     into.appendRepeated(1, L'\0');
 }
 
-} // namespace Windows
+} // namespace Core

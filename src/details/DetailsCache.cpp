@@ -9,7 +9,7 @@
 
 namespace Details {
 
-using Windows::fold;
+using namespace Core;
 
 namespace {
 
@@ -27,7 +27,7 @@ void copy(const FileDetails& from, FileDetails& to)
     to.identity = from.identity;
 }
 
-uint32_t hashOf(const General::Array<wchar_t>& key)
+uint32_t hashOf(const Core::Array<wchar_t>& key)
 {
     uint32_t hash = 2166136261u;
     for (uint32_t i = 0; i < key.count; ++i)
@@ -51,7 +51,7 @@ DetailsCache::DetailsCache(uint32_t count) : shared(new Shared), workers(count <
 
 void DetailsCache::tellTo(HWND notified, UINT notice)
 {
-    Windows::CriticalSection::Held held(shared->lock);
+    Core::CriticalSection::Held held(shared->lock);
     shared->window = notified;
     shared->message = notice;
 }
@@ -59,7 +59,7 @@ void DetailsCache::tellTo(HWND notified, UINT notice)
 DetailsCache::~DetailsCache()
 {
     {
-        Windows::CriticalSection::Held held(shared->lock);
+        Core::CriticalSection::Held held(shared->lock);
         shared->stopping = true;
         shared->window = nullptr;
     }
@@ -81,10 +81,10 @@ DetailsCache::~DetailsCache()
     delete shared;
 }
 
-DetailsCache::Entry* DetailsCache::lookUp(const General::Array<wchar_t>& key)
+DetailsCache::Entry* DetailsCache::lookUp(const Core::Array<wchar_t>& key)
 {
-    General::Array<uint32_t>& slots = shared->slots;
-    const General::OwnerArray<Entry>& entries = shared->entries;
+    Core::Array<uint32_t>& slots = shared->slots;
+    const Core::OwnerArray<Entry>& entries = shared->entries;
     if (2 * (entries.count + 1) > slots.count) {
         // Half full at most: twice the room, every entry placed again.
         const uint32_t room = slots.count != 0 ? 2 * slots.count : 64;
@@ -103,7 +103,7 @@ DetailsCache::Entry* DetailsCache::lookUp(const General::Array<wchar_t>& key)
         if (entry.key.count == key.count && wmemcmp(entry.key.items, key.items, key.count) == 0)
             return &entry;
     }
-    General::OwnerPtr<Entry> made(new Entry);
+    Core::OwnerPtr<Entry> made(new Entry);
     made->key.appendRange(key.items, key.count);
     Entry* entry = made.get();
     shared->entries.appendRepeated(1, std::move(made));
@@ -115,7 +115,7 @@ bool DetailsCache::find(const wchar_t* path, uint32_t length, FileDetails& into)
 {
     fold(path, length, folded);
     Shared& s = *shared;
-    Windows::CriticalSection::Held held(s.lock);
+    Core::CriticalSection::Held held(s.lock);
     s.told = false;
     Entry* entry = lookUp(folded);
     if (entry->path.count == 0) {
@@ -150,14 +150,14 @@ bool DetailsCache::find(const wchar_t* path, uint32_t length, FileDetails& into)
 
 void DetailsCache::newSnapshot()
 {
-    Windows::CriticalSection::Held held(shared->lock);
+    Core::CriticalSection::Held held(shared->lock);
     for (uint32_t i = 0; i < shared->entries.count; ++i)
         shared->entries[i]->current = false;
 }
 
 void DetailsCache::progress(uint32_t& asked, uint32_t& answered)
 {
-    Windows::CriticalSection::Held held(shared->lock);
+    Core::CriticalSection::Held held(shared->lock);
     asked = answered = 0;
     for (uint32_t i = 0; i < shared->entries.count; ++i) {
         if (shared->entries[i]->current) {
@@ -184,7 +184,7 @@ DWORD WINAPI DetailsCache::work(LPVOID parameter)
         for (;;) {
             WaitForSingleObject(s.wake.get(), INFINITE);
             {
-                Windows::CriticalSection::Held held(s.lock);
+                Core::CriticalSection::Held held(s.lock);
                 if (s.stopping)
                     return 0;
             }
@@ -202,7 +202,7 @@ bool DetailsCache::readOne(Shared& s, DetailsReader& reader)
     Entry* entry = nullptr;
     FileIdentity known;
     {
-        Windows::CriticalSection::Held held(s.lock);
+        Core::CriticalSection::Held held(s.lock);
         if (s.stopping || s.queue.count == 0)
             return false;
         // The newest question first: it is of the rows shown now, while
@@ -219,7 +219,7 @@ bool DetailsCache::readOne(Shared& s, DetailsReader& reader)
     try {
         changed = reader.read(entry->path.items, read, &known);
     } catch (std::bad_alloc&) {
-        Windows::CriticalSection::Held held(s.lock);
+        Core::CriticalSection::Held held(s.lock);
         entry->queued = false;
         if (--s.reading == 0 && s.queue.count == 0)
             SetEvent(s.idle.get());
@@ -229,7 +229,7 @@ bool DetailsCache::readOne(Shared& s, DetailsReader& reader)
     UINT message;
     bool post;
     {
-        Windows::CriticalSection::Held held(s.lock);
+        Core::CriticalSection::Held held(s.lock);
         if (changed) {
             copy(read, entry->details);
             entry->known = true;

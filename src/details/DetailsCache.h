@@ -48,8 +48,8 @@ public:
 
 private:
     struct Entry {
-        General::Array<wchar_t> key;  // the path folded, NUL-terminated
-        General::Array<wchar_t> path; // as asked, NUL-terminated
+        Core::Array<wchar_t> key;  // the path folded, NUL-terminated
+        Core::Array<wchar_t> path; // as asked, NUL-terminated
         FileDetails details;
         bool known = false;   // details hold an answer
         bool current = false; // asked for since the last snapshot
@@ -60,13 +60,13 @@ private:
     struct Shared {
         HWND window = nullptr;
         UINT message = 0;
-        Windows::CriticalSection lock;
-        Windows::KernelHandle wake; // a semaphore: one count an entry queued, one a worker at the end
-        Windows::KernelHandle idle; // an event: the queue is empty and no file is being read
+        Core::CriticalSection lock;
+        Core::KernelHandle wake; // a semaphore: one count an entry queued, one a worker at the end
+        Core::KernelHandle idle; // an event: the queue is empty and no file is being read
         uint32_t reading = 0;       // files being read now
-        General::OwnerArray<Entry> entries; // never removed: the worker holds pointers
-        General::Array<uint32_t> slots;     // entries by their key's hash: index + 1, 0 empty
-        General::Array<Entry*> queue;
+        Core::OwnerArray<Entry> entries; // never removed: the worker holds pointers
+        Core::Array<uint32_t> slots;     // entries by their key's hash: index + 1, 0 empty
+        Core::Array<Entry*> queue;
         bool stopping = false;
         bool told = false; // a post is outstanding
     };
@@ -74,13 +74,13 @@ private:
     // Reads the newest queued file; false when none is queued or the cache
     // ends.
     static bool readOne(Shared& shared, DetailsReader& reader);
-    Entry* lookUp(const General::Array<wchar_t>& key);
+    Entry* lookUp(const Core::Array<wchar_t>& key);
 
     Shared* shared;
     uint32_t workers;
     uint32_t started = 0;
-    Windows::KernelHandle threads[8];
-    General::Array<wchar_t> folded;
+    Core::KernelHandle threads[8];
+    Core::Array<wchar_t> folded;
 };
 
 } // namespace Details

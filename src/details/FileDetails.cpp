@@ -6,7 +6,7 @@
 
 namespace Details {
 
-using Windows::KernelHandle;
+using namespace Core;
 
 namespace {
 
@@ -40,7 +40,7 @@ void identify(HANDLE file, FileIdentity& into)
 bool DetailsReader::read(const wchar_t* path, FileDetails& into, const FileIdentity* known)
 {
     const uint32_t length = static_cast<uint32_t>(lstrlenW(path));
-    General::extendedPath(path, length, extended);
+    Core::extendedPath(path, length, extended);
     into.identity = FileIdentity();
     KernelHandle file(CreateFileW(extended.items, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                   nullptr, OPEN_EXISTING, 0, nullptr));

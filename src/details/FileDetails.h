@@ -50,8 +50,8 @@ public:
 private:
     VersionReader versions;
     SignatureChecker signatures;
-    General::Array<wchar_t> extended;
-    General::Array<wchar_t> shortName;
+    Core::Array<wchar_t> extended;
+    Core::Array<wchar_t> shortName;
 };
 
 } // namespace Details

@@ -5,7 +5,7 @@ namespace Details {
 
 namespace {
 
-void append(General::Array<wchar_t>& into, const wchar_t* text)
+void append(Core::Array<wchar_t>& into, const wchar_t* text)
 {
     while (text != nullptr && *text != L'\0')
         into.appendRepeated(1, *text++);
@@ -76,7 +76,7 @@ const wchar_t* signatureWord(Signature signature)
     return L"error";
 }
 
-void signatureLine(Signature signature, const wchar_t* signer, const wchar_t* reason, General::Array<wchar_t>& into)
+void signatureLine(Signature signature, const wchar_t* signer, const wchar_t* reason, Core::Array<wchar_t>& into)
 {
     into.dropBack(into.count);
     switch (signature) {

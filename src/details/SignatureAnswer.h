@@ -37,6 +37,6 @@ inline bool trusted(Signature signature) { return signature == Signature::Signed
 // <signer>, but its root is not trusted", "Signed by <signer>, but the
 // certificate is explicitly distrusted", "Could not verify: <reason>", or
 // "Verifying signature..." while pending. `reason` is the system's words.
-void signatureLine(Signature signature, const wchar_t* signer, const wchar_t* reason, General::Array<wchar_t>& into);
+void signatureLine(Signature signature, const wchar_t* signer, const wchar_t* reason, Core::Array<wchar_t>& into);
 
 } // namespace Details

@@ -7,7 +7,7 @@
 
 namespace Details {
 
-using Windows::SystemLibrary;
+using namespace Core;
 
 namespace {
 
@@ -87,7 +87,7 @@ SignatureChecker::~SignatureChecker()
     }
 }
 
-SignatureChecker::Answer SignatureChecker::run(WINTRUST_DATA& data, General::Array<wchar_t>& signer)
+SignatureChecker::Answer SignatureChecker::run(WINTRUST_DATA& data, Core::Array<wchar_t>& signer)
 {
     const auto verify = trust<VerifyTrust>("WinVerifyTrust");
     if (verify == nullptr)
@@ -238,7 +238,7 @@ SignatureChecker::Lookup SignatureChecker::inPackage(const wchar_t* path, HANDLE
         ++end;
     if (end == nullptr || *end != L'\\' || end == folder || admins[1] == nullptr)
         return NotFound;
-    General::Array<wchar_t> catalog;
+    Core::Array<wchar_t> catalog;
     catalog.appendRange(path, static_cast<uint32_t>(end - path));
     const wchar_t tail[] = L"\\AppxMetadata\\CodeIntegrity.cat";
     catalog.appendRange(tail, sizeof(tail) / sizeof(tail[0]));

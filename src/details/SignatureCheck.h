@@ -14,7 +14,7 @@ namespace Details {
 struct Verdict {
     Details::Signature signature = Details::Signature::Pending;
     uint32_t code = 0;              // WinVerifyTrust's answer, or the error that stopped the check
-    General::Array<wchar_t> signer; // the leaf certificate's name, NUL-terminated; empty when none
+    Core::Array<wchar_t> signer; // the leaf certificate's name, NUL-terminated; empty when none
 };
 
 // One a thread, with its own catalog contexts: concurrent catalog lookups
@@ -40,7 +40,7 @@ private:
     };
     enum Lookup { Found, NotFound, CouldNotLook };
 
-    Answer run(WINTRUST_DATA& data, General::Array<wchar_t>& signer);
+    Answer run(WINTRUST_DATA& data, Core::Array<wchar_t>& signer);
     // The file's hash in a catalog, every catalog that holds it tried;
     // `sha256` chooses the context (Windows 8 on), else the first generation's
     // SHA-1. CouldNotLook leaves the system's code in `into`.

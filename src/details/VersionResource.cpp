@@ -13,7 +13,7 @@ using QueryCall = BOOL(WINAPI*)(LPCVOID, LPCWSTR, LPVOID*, PUINT);
 
 const uint32_t translationLength = 8;
 
-void assign(General::Array<wchar_t>& into, const wchar_t* text)
+void assign(Core::Array<wchar_t>& into, const wchar_t* text)
 {
     into.dropBack(into.count);
     if (text == nullptr)

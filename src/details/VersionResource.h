@@ -12,9 +12,9 @@ namespace Details {
 // where the resource has none.
 struct FileVersion {
     bool versioned = false;
-    General::Array<wchar_t> fileVersion; // "1.2.3.4", from the fixed part
-    General::Array<wchar_t> company;
-    General::Array<wchar_t> description;
+    Core::Array<wchar_t> fileVersion; // "1.2.3.4", from the fixed part
+    Core::Array<wchar_t> company;
+    Core::Array<wchar_t> description;
 };
 
 // Reads version resources through the system folder's version.dll, loaded
@@ -29,9 +29,9 @@ public:
 private:
     const wchar_t* text(const wchar_t* name);
 
-    Windows::SystemLibrary dll;
-    General::Array<BYTE> block;
-    General::Array<wchar_t> translations; // "xxxxxxxx" each, as queried
+    Core::SystemLibrary dll;
+    Core::Array<BYTE> block;
+    Core::Array<wchar_t> translations; // "xxxxxxxx" each, as queried
 };
 
 } // namespace Details

@@ -5,7 +5,7 @@
 
 namespace Inspection {
 
-using Windows::WindowsError;
+using namespace Core;
 
 void DebugPrivilegeGuard::enable()
 {

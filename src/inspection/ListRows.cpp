@@ -7,9 +7,8 @@
 
 namespace Inspection {
 
-using Windows::Window;
+using namespace Toolkit;
 
-using Windows::childParams;
 namespace ListRows {
 
 void removeAll(HWND listBox) { SendMessageA(listBox, LB_RESETCONTENT, 0, 0); }

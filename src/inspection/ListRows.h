@@ -9,9 +9,9 @@
 
 #include "core/OwnerPtr.h"
 
-namespace Windows {
+namespace Toolkit {
 class Window;
-} // namespace Windows
+} // namespace Toolkit
 
 namespace Inspection {
 
@@ -58,14 +58,14 @@ struct RowTracking {
 
 // Creates a list box window of the object's class as the main window lays
 // the lists out: 200 x 200, client edge, notifying its parent.
-HWND createChild(Windows::Window& listBox, HWND parent, int id, int x, int y);
+HWND createChild(Toolkit::Window& listBox, HWND parent, int id, int x, int y);
 
 // Appends the entry and a row showing rowText(entry) whose item data is the
 // entry's index. A row the control refuses takes no item data (row -1 would
 // mean every row) and its entry is dropped again, so rows and entries still
 // match one to one.
 template <class Entry, class RowText>
-void addEntry(HWND listBox, General::OwnerArray<Entry>& entries, General::OwnerPtr<Entry> entry,
+void addEntry(HWND listBox, Core::OwnerArray<Entry>& entries, Core::OwnerPtr<Entry> entry,
               RowText rowText)
 {
     entries.appendRepeated(1, std::move(entry));
@@ -81,7 +81,7 @@ void addEntry(HWND listBox, General::OwnerArray<Entry>& entries, General::OwnerP
 // The entry of the selected row, or null; item data that indexes no entry
 // selects nothing rather than reading past the array.
 template <class Entry>
-Entry* selectedEntry(HWND listBox, const General::OwnerArray<Entry>& entries)
+Entry* selectedEntry(HWND listBox, const Core::OwnerArray<Entry>& entries)
 {
     const int row = selected(listBox);
     if (row == LB_ERR)

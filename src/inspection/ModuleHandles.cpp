@@ -76,7 +76,7 @@ SystemFolderMap::SystemFolderMap(HANDLE process)
 }
 
 const wchar_t* SystemFolderMap::apply(HMODULE module, const wchar_t* path, uint32_t& length,
-                                      General::Array<wchar_t>& mapped)
+                                      Core::Array<wchar_t>& mapped)
 {
     if (thirtyTwoBit.count == 0 || length <= systemLength || path[systemLength] != L'\\' ||
         CompareStringOrdinal(path, static_cast<int>(systemLength), systemFolder, static_cast<int>(systemLength),

@@ -39,11 +39,11 @@ public:
 
     // The path to show for the module: `path` itself, or the same path under
     // the 32-bit system folder, written into `mapped`.
-    const wchar_t* apply(HMODULE module, const wchar_t* path, uint32_t& length, General::Array<wchar_t>& mapped);
+    const wchar_t* apply(HMODULE module, const wchar_t* path, uint32_t& length, Core::Array<wchar_t>& mapped);
 
 private:
 #ifdef _WIN64
-    General::Array<HMODULE> thirtyTwoBit; // empty unless the process runs under WoW64
+    Core::Array<HMODULE> thirtyTwoBit; // empty unless the process runs under WoW64
     wchar_t systemFolder[MAX_PATH];
     wchar_t wow64Folder[MAX_PATH];
     uint32_t systemLength = 0;
@@ -53,7 +53,7 @@ private:
 
 #ifndef _WIN64
 inline SystemFolderMap::SystemFolderMap(HANDLE) {}
-inline const wchar_t* SystemFolderMap::apply(HMODULE, const wchar_t* path, uint32_t&, General::Array<wchar_t>&)
+inline const wchar_t* SystemFolderMap::apply(HMODULE, const wchar_t* path, uint32_t&, Core::Array<wchar_t>&)
 {
     return path;
 }

@@ -41,7 +41,7 @@ void ModuleIndex::clear()
     paths.dropBack(paths.count);
 }
 
-uint32_t ModuleIndex::append(General::Array<wchar_t>& block, const wchar_t* source, uint32_t length)
+uint32_t ModuleIndex::append(Core::Array<wchar_t>& block, const wchar_t* source, uint32_t length)
 {
     const uint32_t start = block.count;
     block.appendRange(source, length);
@@ -67,7 +67,7 @@ void ModuleIndex::setReason(const wchar_t* reason, uint32_t length)
     processes[processes.count - 1].reason = append(text, reason, length);
 }
 
-ModuleIndex::Counts ModuleIndex::filter(const wchar_t* search, uint32_t length, Find find, General::Array<Row>& rows,
+ModuleIndex::Counts ModuleIndex::filter(const wchar_t* search, uint32_t length, Find find, Core::Array<Row>& rows,
                                         const wchar_t* within) const
 {
     rows.dropBack(rows.count);
@@ -102,11 +102,11 @@ ModuleIndex::Counts ModuleIndex::filter(const wchar_t* search, uint32_t length, 
     return counts;
 }
 
-void distinctFiles(const ModuleIndex& index, const wchar_t* folded, General::Array<uint32_t>& fileOf,
-                   General::Array<uint32_t>& firstModule)
+void distinctFiles(const ModuleIndex& index, const wchar_t* folded, Core::Array<uint32_t>& fileOf,
+                   Core::Array<uint32_t>& firstModule)
 {
     const uint32_t count = index.modules.count;
-    General::Array<uint32_t> order;
+    Core::Array<uint32_t> order;
     order.appendRepeated(count, 0u);
     for (uint32_t m = 0; m < count; ++m)
         order[m] = m;

@@ -65,25 +65,25 @@ public:
     // process that could not be searched. An empty text gives no rows.
     // `within`, when given, is a copy of `paths` (folded, say) searched in
     // its stead, offset for offset.
-    Counts filter(const wchar_t* search, uint32_t length, Find find, General::Array<Row>& rows,
+    Counts filter(const wchar_t* search, uint32_t length, Find find, Core::Array<Row>& rows,
                   const wchar_t* within = nullptr) const;
 
     const wchar_t* at(uint32_t offset) const { return text.items + offset; }
     const wchar_t* path(uint32_t module) const { return paths.items + modules[module].path; }
 
-    General::Array<Process> processes;
-    General::Array<Module> modules;
-    General::Array<wchar_t> text;  // every name and reason, each ended by a NUL
-    General::Array<wchar_t> paths; // every module's path, each ended by a NUL
+    Core::Array<Process> processes;
+    Core::Array<Module> modules;
+    Core::Array<wchar_t> text;  // every name and reason, each ended by a NUL
+    Core::Array<wchar_t> paths; // every module's path, each ended by a NUL
 
 private:
-    static uint32_t append(General::Array<wchar_t>& block, const wchar_t* source, uint32_t length);
+    static uint32_t append(Core::Array<wchar_t>& block, const wchar_t* source, uint32_t length);
 };
 
 // The distinct files among the index's modules, their paths compared in
 // `folded` (the paths folded, offset for offset): `fileOf` gets each
 // module's file, `firstModule` each file's first module. One sort.
-void distinctFiles(const ModuleIndex& index, const wchar_t* folded, General::Array<uint32_t>& fileOf,
-                   General::Array<uint32_t>& firstModule);
+void distinctFiles(const ModuleIndex& index, const wchar_t* folded, Core::Array<uint32_t>& fileOf,
+                   Core::Array<uint32_t>& firstModule);
 
 } // namespace Inspection

@@ -11,8 +11,7 @@
 
 namespace Inspection {
 
-using Windows::WindowsError;
-using Windows::narrowText;
+using namespace Core;
 
 namespace {
 
@@ -24,7 +23,7 @@ bool isLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != 0; }
 } // namespace
 
 ModuleEntry::ModuleEntry(const char* fullPath)
-    : path(fullPath), nameOffset(General::fileNameOffset(fullPath, &isLeadByte))
+    : path(fullPath), nameOffset(Core::fileNameOffset(fullPath, &isLeadByte))
 {
 }
 
@@ -58,7 +57,7 @@ void ModuleList::fill(uint32_t processId)
         ListRows::add(box, reasonText(outcome));
         return;
     }
-    General::String text;
+    Core::String text;
     for (uint32_t i = 0; i < reader.count(); ++i) {
         narrowText(reader.path(i), reader.length(i), text);
         add(text.text(), reader.path(i), reader.length(i), reader.module(i));
@@ -68,13 +67,13 @@ void ModuleList::fill(uint32_t processId)
 
 void ModuleList::add(const char* path)
 {
-    ListRows::addEntry(listBox->handle, entries, General::OwnerPtr<ModuleEntry>(new ModuleEntry(path)),
+    ListRows::addEntry(listBox->handle, entries, Core::OwnerPtr<ModuleEntry>(new ModuleEntry(path)),
                        [](const ModuleEntry& entry) { return entry.path.text() + entry.nameOffset; });
 }
 
 void ModuleList::add(const char* path, const wchar_t* widePath, uint32_t wideLength, HMODULE module)
 {
-    General::OwnerPtr<ModuleEntry> entry(new ModuleEntry(path, widePath, wideLength));
+    Core::OwnerPtr<ModuleEntry> entry(new ModuleEntry(path, widePath, wideLength));
     entry->module = module;
     ListRows::addEntry(listBox->handle, entries, std::move(entry),
                        [](const ModuleEntry& entry) { return entry.path.text() + entry.nameOffset; });
@@ -91,7 +90,7 @@ ModuleEntry* ModuleList::selectedEntry()
 void ModuleList::selectPath(const wchar_t* path)
 {
     for (uint32_t i = 0; i < entries.count; ++i) {
-        const General::Array<wchar_t>& wide = entries[i]->widePath;
+        const Core::Array<wchar_t>& wide = entries[i]->widePath;
         uint32_t k = 0;
         while (k < wide.count && wide[k] == path[k] && path[k] != L'\0')
             ++k;

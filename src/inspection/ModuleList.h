@@ -10,9 +10,9 @@
 #include "core/OwnerPtr.h"
 #include "core/String.h"
 
-namespace Windows {
+namespace Toolkit {
 class Window;
-} // namespace Windows
+} // namespace Toolkit
 
 namespace Inspection {
 
@@ -22,9 +22,9 @@ struct ModuleEntry {
     // UTF-16, exact whatever the code page.
     ModuleEntry(const char* fullPath, const wchar_t* widePath, uint32_t wideLength);
 
-    General::String path;
+    Core::String path;
     uint32_t nameOffset; // where the file name starts in path
-    General::Array<wchar_t> widePath; // NUL-terminated; empty when not given
+    Core::Array<wchar_t> widePath; // NUL-terminated; empty when not given
     HMODULE module = nullptr;         // its handle in the process, when given
 
     // The file name in widePath, and its length; empty when not given.
@@ -35,7 +35,7 @@ struct ModuleEntry {
 // they cannot be listed.
 class ModuleList {
 public:
-    explicit ModuleList(Windows::Window* owner) : listBox(owner) {}
+    explicit ModuleList(Toolkit::Window* owner) : listBox(owner) {}
 
     // Takes nothing; follows the pointer over the rows for their tooltip.
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
@@ -50,8 +50,8 @@ public:
 
     HWND createChild(HWND parent, int id, int x, int y);
 
-    Windows::Window* listBox;
-    General::OwnerArray<ModuleEntry> entries;
+    Toolkit::Window* listBox;
+    Core::OwnerArray<ModuleEntry> entries;
     ModuleReader reader;
     ListRows::RowTracking tracking;
     uint32_t processId = 0; // whose modules are listed

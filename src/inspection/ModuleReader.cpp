@@ -8,7 +8,7 @@
 
 namespace Inspection {
 
-using Windows::KernelHandle;
+using namespace Core;
 
 namespace {
 
@@ -24,7 +24,7 @@ const DWORD longestPath = 32768;
 // terminated. So a result that fills the buffer may be cut: it is read again
 // into a block twice as large, up to the longest path there is. The common
 // case keeps the fixed buffer and its single read.
-const wchar_t* readPath(HANDLE process, HMODULE module, wchar_t (&fixed)[MAX_PATH], General::Array<wchar_t>& larger,
+const wchar_t* readPath(HANDLE process, HMODULE module, wchar_t (&fixed)[MAX_PATH], Core::Array<wchar_t>& larger,
                         uint32_t& length)
 {
     wchar_t* buffer = fixed;

@@ -42,12 +42,12 @@ public:
 private:
     void listModules(HANDLE process, uint32_t listed);
 
-    General::Array<wchar_t> text;     // every path, each ended by a NUL
-    General::Array<uint32_t> starts;  // where each path starts in text
-    General::Array<HMODULE> handles;  // the module of each path
-    General::Array<HMODULE> enumerated;
-    General::Array<wchar_t> longPath;
-    General::Array<wchar_t> mappedPath;
+    Core::Array<wchar_t> text;     // every path, each ended by a NUL
+    Core::Array<uint32_t> starts;  // where each path starts in text
+    Core::Array<HMODULE> handles;  // the module of each path
+    Core::Array<HMODULE> enumerated;
+    Core::Array<wchar_t> longPath;
+    Core::Array<wchar_t> mappedPath;
 };
 
 // What a list shows for a process whose modules cannot be read, or null for

@@ -11,8 +11,7 @@
 
 namespace Inspection {
 
-using Windows::fold;
-using Windows::WindowsError;
+using namespace Core;
 
 // File names compare ordinally after both are upper-cased with the system's
 // table: LCMapStringW's LCMAP_UPPERCASE follows the file system's casing
@@ -53,7 +52,7 @@ const wchar_t* ModuleSearch::foldedPaths()
 }
 
 Inspection::ModuleIndex::Counts ModuleSearch::filter(const wchar_t* text, uint32_t length,
-                                                  General::Array<Inspection::ModuleIndex::Row>& rows)
+                                                  Core::Array<Inspection::ModuleIndex::Row>& rows)
 {
     const wchar_t* within = foldedPaths();
     fold(text, length, foldedText);

@@ -27,7 +27,7 @@ public:
     void run(Wanted wanted = nullptr, void* context = nullptr);
 
     Inspection::ModuleIndex::Counts filter(const wchar_t* text, uint32_t length,
-                                        General::Array<Inspection::ModuleIndex::Row>& rows);
+                                        Core::Array<Inspection::ModuleIndex::Row>& rows);
 
     // The index's paths upper-cased as file names compare, offset for offset.
     const wchar_t* foldedPaths();
@@ -38,9 +38,9 @@ public:
 private:
     ModuleReader reader;
     // The index's paths upper-cased once, and the text searched for.
-    General::Array<wchar_t> folded;
-    General::Array<wchar_t> foldedText;
-    General::Array<wchar_t> reason;
+    Core::Array<wchar_t> folded;
+    Core::Array<wchar_t> foldedText;
+    Core::Array<wchar_t> reason;
 };
 
 } // namespace Inspection

@@ -11,9 +11,9 @@
 
 namespace Inspection {
 
-using Windows::KernelHandle;
+using namespace Core;
 
-bool readImagePath(uint32_t processId, General::Array<wchar_t>& into)
+bool readImagePath(uint32_t processId, Core::Array<wchar_t>& into)
 {
     // The longest path there is, in UTF-16 units.
     const DWORD room = 32768;
@@ -67,10 +67,10 @@ int processBits(uint32_t processId)
     return wow64 ? 32 : 64;
 }
 
-void hostedServices(uint32_t processId, General::Array<BYTE>& page, General::Array<wchar_t>& into)
+void hostedServices(uint32_t processId, Core::Array<BYTE>& page, Core::Array<wchar_t>& into)
 {
     into.dropBack(into.count);
-    Windows::ServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ENUMERATE_SERVICE));
+    Core::ServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ENUMERATE_SERVICE));
     if (!manager.valid())
         return;
     // The service manager takes at most 256 KB a call; more services come in

@@ -10,7 +10,7 @@
 
 namespace Inspection {
 
-using Windows::narrowText;
+using namespace Core;
 
 void ProcessList::refill()
 {
@@ -18,19 +18,19 @@ void ProcessList::refill()
     entries.dropBack(entries.count);
     ListRows::removeAll(listBox->handle);
 
-    General::String name;
+    Core::String name;
     eachProcess([this, &name](const PROCESSENTRY32W& record) { add(record, name); });
     ListRows::select(listBox->handle, 0);
 }
 
-void ProcessList::add(const PROCESSENTRY32W& record, General::String& name)
+void ProcessList::add(const PROCESSENTRY32W& record, Core::String& name)
 {
     uint32_t length = 0;
     while (length < MAX_PATH && record.szExeFile[length] != L'\0')
         ++length;
     narrowText(record.szExeFile, length, name);
     ListRows::addEntry(listBox->handle, entries,
-                       General::OwnerPtr<ProcessEntry>(
+                       Core::OwnerPtr<ProcessEntry>(
                            new ProcessEntry(record.th32ProcessID, name.text(), record.szExeFile, length)),
                        [](const ProcessEntry& entry) { return entry.exeName.text(); });
     if (entries.count != 0 && entries[entries.count - 1]->processId == record.th32ProcessID)

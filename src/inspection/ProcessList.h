@@ -11,9 +11,9 @@
 #include "core/OwnerPtr.h"
 #include "core/String.h"
 
-namespace Windows {
+namespace Toolkit {
 class Window;
-} // namespace Windows
+} // namespace Toolkit
 
 namespace Inspection {
 
@@ -27,8 +27,8 @@ struct ProcessEntry {
     }
 
     uint32_t processId;
-    General::String exeName;
-    General::Array<wchar_t> wideName; // NUL-terminated; empty when not given
+    Core::String exeName;
+    Core::Array<wchar_t> wideName; // NUL-terminated; empty when not given
     uint32_t parentId = 0;            // as the same snapshot gave it
 };
 
@@ -36,7 +36,7 @@ struct ProcessEntry {
 // the index of its entry.
 class ProcessList {
 public:
-    explicit ProcessList(Windows::Window* owner) : listBox(owner) {}
+    explicit ProcessList(Toolkit::Window* owner) : listBox(owner) {}
 
     // Takes nothing; follows the pointer over the rows for their tooltip.
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
@@ -45,7 +45,7 @@ public:
     void refill();
     // Converts the record's name through `name`, a buffer reused for every
     // record of a refill.
-    void add(const PROCESSENTRY32W& record, General::String& name);
+    void add(const PROCESSENTRY32W& record, Core::String& name);
     // The selected row's entry, or null; valid until the next refill.
     ProcessEntry* selectedEntry();
     // Selects the row of the process; false when no row has it.
@@ -53,8 +53,8 @@ public:
 
     HWND createChild(HWND parent, int id, int x, int y);
 
-    Windows::Window* listBox;
-    General::OwnerArray<ProcessEntry> entries;
+    Toolkit::Window* listBox;
+    Core::OwnerArray<ProcessEntry> entries;
     ListRows::RowTracking tracking;
 };
 

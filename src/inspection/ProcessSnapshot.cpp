@@ -6,8 +6,7 @@
 
 namespace Inspection {
 
-using Windows::KernelHandle;
-using Windows::WindowsError;
+using namespace Core;
 
 void readSnapshot(void (*each)(const PROCESSENTRY32W& record, void* context), void* context)
 {

@@ -5,7 +5,7 @@
 
 namespace Inspection {
 
-using Windows::SystemLibrary;
+using namespace Core;
 
 namespace {
 

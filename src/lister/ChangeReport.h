@@ -9,7 +9,7 @@ namespace Lister {
 // Each change as a row, written by the one row writer.
 class ChangeReport {
 public:
-    ChangeReport(const DiffOutput& how, General::Array<wchar_t>& output)
+    ChangeReport(const DiffOutput& how, Core::Array<wchar_t>& output)
         : output(how),
           writer(how.csv ? Rows::RowFormat::Csv : Rows::RowFormat::Change,
                  Rows::changeColumns + (how.listing != nullptr ? 0 : 1), how.listing != nullptr ? 7 : 6),
@@ -23,12 +23,12 @@ public:
         Rows::ResultRow result = row(side, is, L"count");
         Rows::appendNumber(numbers[0], was.processId);
         Rows::appendNumber(numbers[1], is.processId);
-        for (General::Array<wchar_t>& number : numbers)
+        for (Core::Array<wchar_t>& number : numbers)
             number.appendRepeated(1, L'\0');
         result.before = numbers[0].items;
         result.after = numbers[1].items;
         write(result);
-        for (General::Array<wchar_t>& number : numbers)
+        for (Core::Array<wchar_t>& number : numbers)
             number.dropBack(number.count);
     }
 
@@ -78,8 +78,8 @@ private:
 
     const DiffOutput& output;
     const Rows::RowWriter writer;
-    General::Array<wchar_t>& into;
-    General::Array<wchar_t> numbers[2];
+    Core::Array<wchar_t>& into;
+    Core::Array<wchar_t> numbers[2];
 };
 
 } // namespace Lister

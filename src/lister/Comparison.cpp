@@ -12,23 +12,23 @@ namespace Lister {
 namespace {
 
 // The whole file, or WindowsError.
-void readWhole(const wchar_t* path, General::Array<char>& into)
+void readWhole(const wchar_t* path, Core::Array<char>& into)
 {
-    Windows::KernelHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    Core::KernelHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                            OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file.valid())
-        throw Windows::WindowsError(GetLastError());
+        throw Core::WindowsError(GetLastError());
     LARGE_INTEGER size = {};
     if (!GetFileSizeEx(file.get(), &size))
-        throw Windows::WindowsError(GetLastError());
+        throw Core::WindowsError(GetLastError());
     if (size.QuadPart > 0x40000000)
-        throw Windows::WindowsError(ERROR_FILE_TOO_LARGE);
+        throw Core::WindowsError(ERROR_FILE_TOO_LARGE);
     into.dropBack(into.count);
     into.appendRepeated(static_cast<uint32_t>(size.QuadPart), '\0');
     for (uint32_t done = 0; done < into.count;) {
         DWORD read = 0;
         if (!ReadFile(file.get(), into.items + done, into.count - done, &read, nullptr))
-            throw Windows::WindowsError(GetLastError());
+            throw Core::WindowsError(GetLastError());
         if (read == 0)
             break;
         done += read;
@@ -38,12 +38,12 @@ void readWhole(const wchar_t* path, General::Array<char>& into)
 // The file read as a listing, or why not on standard error.
 Exit readListing(const wchar_t* file, SavedListing& into, StreamWriter& errors)
 {
-    General::Array<char> bytes;
-    General::Array<wchar_t> problem;
+    Core::Array<char> bytes;
+    Core::Array<wchar_t> problem;
     try {
         readWhole(file, bytes);
-    } catch (Windows::WindowsError& error) {
-        General::Array<wchar_t> text;
+    } catch (Core::WindowsError& error) {
+        Core::Array<wchar_t> text;
         error.wideText(text);
         errors.text(L"orrimel: ");
         errors.text(file);
@@ -64,7 +64,7 @@ Exit readListing(const wchar_t* file, SavedListing& into, StreamWriter& errors)
 // The later listings' paths, each NUL-terminated: a name as given, a
 // pattern (* and ?, which cmd leaves to the program) as its files sorted by
 // name. False, the pattern named on standard error, when one matches none.
-bool expand(const ListerArguments& asked, General::Array<wchar_t>& into, uint32_t& count, bool& patterns,
+bool expand(const ListerArguments& asked, Core::Array<wchar_t>& into, uint32_t& count, bool& patterns,
             StreamWriter& errors)
 {
     for (uint32_t a = 0; a < asked.afterCount; ++a) {
@@ -82,8 +82,8 @@ bool expand(const ListerArguments& asked, General::Array<wchar_t>& into, uint32_
             ++count;
             continue;
         }
-        General::Array<wchar_t> names; // this pattern's, each NUL-terminated
-        General::Array<uint32_t> starts;
+        Core::Array<wchar_t> names; // this pattern's, each NUL-terminated
+        Core::Array<uint32_t> starts;
         WIN32_FIND_DATAW found;
         HANDLE search = FindFirstFileW(argument, &found);
         for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found)) {
@@ -101,13 +101,13 @@ bool expand(const ListerArguments& asked, General::Array<wchar_t>& into, uint32_
             return false;
         }
         // By name, as file names compare.
-        General::Array<wchar_t> a1, b1;
+        Core::Array<wchar_t> a1, b1;
         for (uint32_t i = 1; i < starts.count; ++i) {
             for (uint32_t k = i; k > 0; --k) {
                 const wchar_t* x = names.items + starts[k - 1];
                 const wchar_t* y = names.items + starts[k];
-                Windows::fold(x, static_cast<uint32_t>(lstrlenW(x)), a1);
-                Windows::fold(y, static_cast<uint32_t>(lstrlenW(y)), b1);
+                Core::fold(x, static_cast<uint32_t>(lstrlenW(x)), a1);
+                Core::fold(y, static_cast<uint32_t>(lstrlenW(y)), b1);
                 if (std::wcscmp(a1.items, b1.items) <= 0)
                     break;
                 const uint32_t swap = starts[k - 1];
@@ -134,18 +134,18 @@ Exit compareListed(const ListerArguments& asked, const DiffScope& scope, const F
     Exit read = readListing(asked.before, first, errors);
     if (read != Found)
         return read;
-    General::Array<wchar_t> later;
+    Core::Array<wchar_t> later;
     uint32_t count = 0;
     bool patterns = false;
     if (!expand(asked, later, count, patterns, errors))
         return BadUsage;
     if (asked.byName)
-        groupByExecutable(first, &Windows::fold, grouped);
+        groupByExecutable(first, &Core::fold, grouped);
     DiffOutput output;
     output.csv = asked.csv;
     output.byName = asked.byName;
     const bool many = count > 1 || patterns;
-    General::Array<wchar_t> listing;
+    Core::Array<wchar_t> listing;
     uint32_t changed = 0;
     if (asked.csv) {
         if (many)
@@ -181,9 +181,9 @@ Exit compareListed(const ListerArguments& asked, const DiffScope& scope, const F
             }
         }
         if (asked.byName)
-            groupByExecutable(other, &Windows::fold, otherGrouped);
+            groupByExecutable(other, &Core::fold, otherGrouped);
         const uint32_t changes = compareListings(asked.byName ? grouped : first, asked.byName ? otherGrouped : other,
-                                                 &Windows::fold, scope, output, out.pending);
+                                                 &Core::fold, scope, output, out.pending);
         if (many && !asked.csv && changes == 0)
             out.text(L"  no change\r\n");
         out.added();

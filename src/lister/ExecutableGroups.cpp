@@ -13,7 +13,7 @@ namespace {
 // The folded path with a user profile's folder name left out, so that one
 // user's copy of a program matches another's: X:\USERS\<name>\... and
 // X:\DOCUMENTS AND SETTINGS\<name>\... as X:\USERS\*\...
-void profileFree(const wchar_t* folded, uint32_t length, General::Array<wchar_t>& into)
+void profileFree(const wchar_t* folded, uint32_t length, Core::Array<wchar_t>& into)
 {
     into.dropBack(into.count);
     uint32_t start = 0;
@@ -40,17 +40,17 @@ void profileFree(const wchar_t* folded, uint32_t length, General::Array<wchar_t>
 
 } // namespace
 
-void groupByExecutable(const SavedListing& listing, void (*fold)(const wchar_t*, uint32_t, General::Array<wchar_t>&),
+void groupByExecutable(const SavedListing& listing, void (*fold)(const wchar_t*, uint32_t, Core::Array<wchar_t>&),
                        SavedListing& into)
 {
     into.details = listing.details;
     into.processes.dropBack(into.processes.count);
     into.modules.dropBack(into.modules.count);
     into.text.dropBack(into.text.count);
-    General::Array<wchar_t> folded, free;
+    Core::Array<wchar_t> folded, free;
     fold(listing.text.items, listing.text.count, folded);
     // Each module's key: its folded path, profile-free.
-    General::Array<uint32_t> keyOf;
+    Core::Array<uint32_t> keyOf;
     const auto keyFor = [&](uint32_t offset, uint32_t length) {
         profileFree(folded.items + offset, length, free);
         const uint32_t at = into.keep(free.items, free.count);
@@ -60,7 +60,7 @@ void groupByExecutable(const SavedListing& listing, void (*fold)(const wchar_t*,
     for (uint32_t m = 0; m < listing.modules.count; ++m)
         keyFor(listing.modules[m].path, listing.modules[m].length);
     // Each process's executable: its first module's key, or its name's.
-    General::Array<uint32_t> exeKey, order;
+    Core::Array<uint32_t> exeKey, order;
     for (uint32_t p = 0; p < listing.processes.count; ++p) {
         const SavedListing::Process& process = listing.processes[p];
         const wchar_t* name = folded.items + process.name;
@@ -76,7 +76,7 @@ void groupByExecutable(const SavedListing& listing, void (*fold)(const wchar_t*,
         const int sign = std::wcscmp(key(a), key(b));
         return sign != 0 ? sign < 0 : a < b;
     });
-    General::Array<uint32_t> members; // the group's modules, sorted by key, each once
+    Core::Array<uint32_t> members; // the group's modules, sorted by key, each once
     for (uint32_t i = 0; i < order.count;) {
         uint32_t end = i;
         while (end < order.count && std::wcscmp(key(order[i]), key(order[end])) == 0)

@@ -54,8 +54,8 @@ const wchar_t* const usage =
 
 struct Selection {
     const ListerArguments* arguments;
-    General::Array<wchar_t> askedName; // folded
-    General::Array<wchar_t> name;      // a record's, folded
+    Core::Array<wchar_t> askedName; // folded
+    Core::Array<wchar_t> name;      // a record's, folded
 };
 
 bool wanted(uint32_t processId, const wchar_t* name, uint32_t length, void* context)
@@ -66,7 +66,7 @@ bool wanted(uint32_t processId, const wchar_t* name, uint32_t length, void* cont
         return processId == arguments.processId;
     if (arguments.name == nullptr)
         return true;
-    Windows::fold(name, length, selection.name);
+    Core::fold(name, length, selection.name);
     return Lister::sameExecutable(selection.name.items, length, selection.askedName.items,
                                    selection.askedName.count - 1);
 }
@@ -97,11 +97,11 @@ Exit diff(const ListerArguments& asked, StreamWriter& out, StreamWriter& errors,
     Lister::DiffScope scope;
     scope.byId = asked.byId;
     scope.processId = asked.processId;
-    General::Array<wchar_t> text;
+    Core::Array<wchar_t> text;
     if (asked.name != nullptr)
         scope.name = selection.askedName.items;
     if (asked.text != nullptr) {
-        Windows::fold(asked.text, static_cast<uint32_t>(lstrlenW(asked.text)), text);
+        Core::fold(asked.text, static_cast<uint32_t>(lstrlenW(asked.text)), text);
         scope.text = text.items;
     }
     return compareListed(asked, scope, {&takeFresh, &selection}, out, errors);
@@ -132,7 +132,7 @@ Exit run(const ListerArguments& asked, StreamWriter& out, StreamWriter& errors)
     }
     Selection selection = {&asked, {}, {}};
     if (asked.name != nullptr)
-        Windows::fold(asked.name, static_cast<uint32_t>(lstrlenW(asked.name)), selection.askedName);
+        Core::fold(asked.name, static_cast<uint32_t>(lstrlenW(asked.name)), selection.askedName);
     if (asked.mode == ListerArguments::Diff)
         return diff(asked, out, errors, selection);
     Inspection::ModuleSearch finder;
@@ -170,10 +170,10 @@ int runLister(int count, wchar_t** arguments)
             code = run(asked, out, errors);
             out.flush();
         }
-    } catch (Windows::WindowsError& error) {
+    } catch (Core::WindowsError& error) {
         code = Failure;
         errors.pending.dropBack(errors.pending.count);
-        General::Array<wchar_t> text;
+        Core::Array<wchar_t> text;
         error.wideText(text);
         errors.text(L"orrimel: ");
         errors.text(text.items, text.count - 1);
@@ -185,7 +185,7 @@ int runLister(int count, wchar_t** arguments)
     }
     try {
         errors.flush();
-    } catch (Windows::WindowsError&) {
+    } catch (Core::WindowsError&) {
         // Nowhere left to say it.
     }
     return code;

@@ -9,7 +9,7 @@ namespace {
 
 bool isSwitch(const wchar_t* argument, const wchar_t* dashed, const wchar_t* slashed)
 {
-    return General::sameText(argument, dashed, false) || (slashed != nullptr && General::sameText(argument, slashed, true));
+    return Core::sameText(argument, dashed, false) || (slashed != nullptr && Core::sameText(argument, slashed, true));
 }
 
 bool bad(ListerArguments& into, const wchar_t* problem, const wchar_t* culprit)
@@ -26,7 +26,7 @@ bool endsWithCsv(const wchar_t* argument)
     uint32_t length = 0;
     while (argument[length] != L'\0')
         ++length;
-    return length > 4 && General::sameText(argument + length - 4, L".csv", true);
+    return length > 4 && Core::sameText(argument + length - 4, L".csv", true);
 }
 
 bool take(ListerArguments& into, int& i, int count, const wchar_t* const* arguments)
@@ -103,7 +103,7 @@ bool take(ListerArguments& into, int& i, int count, const wchar_t* const* argume
         return bad(into, L"unknown switch", argument);
     if (into.name != nullptr || into.byId)
         return bad(into, L"more than one process asked for", argument);
-    if (General::parseProcessId(argument, into.processId))
+    if (Core::parseProcessId(argument, into.processId))
         into.byId = true;
     else
         into.name = argument;
@@ -133,7 +133,7 @@ bool sameExecutable(const wchar_t* name, uint32_t length, const wchar_t* asked, 
     if (i == askedLength && i == length)
         return true;
     // "notepad" for "NOTEPAD.EXE".
-    return i == askedLength && length == askedLength + 4 && General::sameText(name + i, L".exe", true);
+    return i == askedLength && length == askedLength + 4 && Core::sameText(name + i, L".exe", true);
 }
 
 } // namespace Lister

@@ -4,6 +4,6 @@
 
 int wmain(int count, wchar_t** arguments)
 {
-    Windows::searchSystemFolderOnly();
+    Core::searchSystemFolderOnly();
     return runLister(count, arguments);
 }

@@ -6,7 +6,7 @@ namespace Lister {
 namespace {
 
 // Names on standard error the processes that could not be read, with why.
-void nameUnread(StreamWriter& errors, const ModuleIndex& index, const General::Array<uint32_t>& processes)
+void nameUnread(StreamWriter& errors, const ModuleIndex& index, const Core::Array<uint32_t>& processes)
 {
     Rows::appendUnsearched(errors.pending, processes.count);
     errors.text(L": ");
@@ -63,7 +63,7 @@ Exit list(Listing& listing, StreamWriter& errors)
     if (!listing.arguments.unsignedOnly)
         return any ? Found : NothingMatched;
     // What could not be read may hold what is sought: never a silent all-clear.
-    General::Array<uint32_t> unread;
+    Core::Array<uint32_t> unread;
     for (uint32_t p = 0; p < index.processes.count; ++p) {
         if (index.processes[p].reason != ModuleIndex::none)
             unread.appendRepeated(1, p);
@@ -78,7 +78,7 @@ Exit list(Listing& listing, StreamWriter& errors)
 Exit search(Listing& listing, StreamWriter& errors, Inspection::ModuleSearch& finder)
 {
     const ListerArguments& arguments = listing.arguments;
-    General::Array<ModuleIndex::Row> rows;
+    Core::Array<ModuleIndex::Row> rows;
     const ModuleIndex::Counts counts =
         finder.filter(arguments.text, static_cast<uint32_t>(lstrlenW(arguments.text)), rows);
     const ModuleIndex& index = finder.index;
@@ -98,7 +98,7 @@ Exit search(Listing& listing, StreamWriter& errors, Inspection::ModuleSearch& fi
         return NothingMatched; // found, but every one signed
     if (counts.unsearched != 0) {
         // With nothing found, every row is of a process not searched.
-        General::Array<uint32_t> unread;
+        Core::Array<uint32_t> unread;
         for (uint32_t i = 0; i < rows.count; ++i)
             unread.appendRepeated(1, rows[i].process);
         nameUnread(errors, index, unread);

@@ -12,9 +12,7 @@
 
 namespace Lister {
 
-using Lister::ListerArguments;
 using Inspection::ModuleIndex;
-using Lister::StreamWriter;
 
 enum Exit { Found = 0, NothingMatched = 1, BadUsage = 2, Unsearched = 3, Failure = 4 };
 
@@ -40,7 +38,7 @@ struct Listing {
             cache.find(index.path(firstModule[f]), index.modules[firstModule[f]].length, answer);
         cache.wait();
         for (uint32_t f = 0; f < firstModule.count; ++f) {
-            files.appendRepeated(1, General::OwnerPtr<Details::FileDetails>(new Details::FileDetails));
+            files.appendRepeated(1, Core::OwnerPtr<Details::FileDetails>(new Details::FileDetails));
             cache.find(index.path(firstModule[f]), index.modules[firstModule[f]].length, *files[f]);
         }
     }
@@ -78,9 +76,9 @@ struct Listing {
     const Rows::RowWriter csv;
     const Rows::RowWriter text;
     const Rows::RowWriter grouped;
-    General::Array<uint32_t> fileOf;
-    General::Array<uint32_t> firstModule;
-    General::OwnerArray<Details::FileDetails> files;
+    Core::Array<uint32_t> fileOf;
+    Core::Array<uint32_t> firstModule;
+    Core::OwnerArray<Details::FileDetails> files;
 };
 
 // Every process asked for, with its modules or why it could not be read;

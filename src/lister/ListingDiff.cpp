@@ -13,9 +13,8 @@
 
 namespace Lister {
 
-using Inspection::containsOrdinal;
-using Rows::appendNumber;
-using Rows::appendText;
+using namespace Inspection;
+using namespace Rows;
 
 namespace {
 
@@ -115,15 +114,15 @@ struct Side {
 
     const SavedListing& saved;
     const bool byName;
-    General::Array<wchar_t> folded;
-    General::Array<Shown> shown;
-    General::Array<uint32_t> kept;  // module indices, each process's sorted
-    General::Array<uint32_t> order; // shown processes sorted by PID and name
+    Core::Array<wchar_t> folded;
+    Core::Array<Shown> shown;
+    Core::Array<uint32_t> kept;  // module indices, each process's sorted
+    Core::Array<uint32_t> order; // shown processes sorted by PID and name
 };
 
 // "version", "signer" or "version, signer": what of the two differs.
 void describe(const SavedListing& side, const SavedListing::Module& m, bool version, bool signer,
-              General::Array<wchar_t>& into)
+              Core::Array<wchar_t>& into)
 {
     into.dropBack(into.count);
     const wchar_t* v = side.at(m.version);
@@ -139,22 +138,22 @@ void describe(const SavedListing& side, const SavedListing::Module& m, bool vers
 
 } // namespace
 
-void changeHeader(const DiffOutput& output, General::Array<wchar_t>& into)
+void changeHeader(const DiffOutput& output, Core::Array<wchar_t>& into)
 {
     const bool listing = output.listing != nullptr;
     Rows::RowWriter(Rows::RowFormat::Csv, Rows::changeColumns + (listing ? 0 : 1), listing ? 7 : 6).header(into);
 }
 
 uint32_t compareListings(const SavedListing& before, const SavedListing& after, Fold fold, const DiffScope& scope,
-                         const DiffOutput& output, General::Array<wchar_t>& into)
+                         const DiffOutput& output, Core::Array<wchar_t>& into)
 {
     const Side was(before, fold, scope, output.byName);
     const Side is(after, fold, scope, output.byName);
     ChangeReport report(output, into);
     const bool details = before.details && after.details;
-    General::Array<uint32_t> matched; // each module's on the other side, or none
-    General::Array<bool> inAfter, inBefore, seen;
-    General::Array<wchar_t> then, now;
+    Core::Array<uint32_t> matched; // each module's on the other side, or none
+    Core::Array<bool> inAfter, inBefore, seen;
+    Core::Array<wchar_t> then, now;
     for (uint32_t s = 0; s < is.shown.count; ++s) {
         const SavedListing::Process& p = is.process(s);
         const uint32_t o = was.find(is, s);
@@ -218,8 +217,8 @@ uint32_t compareListings(const SavedListing& before, const SavedListing& after, 
                 continue;
             const SavedListing::Module& x = before.modules[b];
             const SavedListing::Module& y = after.modules[a];
-            const bool version = !General::sameText(before.at(x.version), after.at(y.version));
-            const bool signer = !General::sameText(before.at(x.signer), after.at(y.signer));
+            const bool version = !Core::sameText(before.at(x.version), after.at(y.version));
+            const bool signer = !Core::sameText(before.at(x.signer), after.at(y.signer));
             if (version || signer) {
                 describe(before, x, version, signer, then);
                 describe(after, y, version, signer, now);

@@ -36,7 +36,7 @@ public:
 
     // False when the bytes are not such a listing: `problem` then says
     // where and what was expected ("line 3: 5 fields, expected 4").
-    bool read(const char* bytes, uint32_t size, General::Array<wchar_t>& problem);
+    bool read(const char* bytes, uint32_t size, Core::Array<wchar_t>& problem);
 
     // One row of a listing, as reading its CSV line would add it; the texts
     // are copied. Set `details` first.
@@ -47,9 +47,9 @@ public:
     const wchar_t* at(uint32_t offset) const { return text.items + offset; }
 
     bool details = false;
-    General::Array<Process> processes;
-    General::Array<Module> modules;
-    General::Array<wchar_t> text; // every field kept, each ended by a NUL
+    Core::Array<Process> processes;
+    Core::Array<Module> modules;
+    Core::Array<wchar_t> text; // every field kept, each ended by a NUL
 
 private:
     void addRow(uint32_t processId, uint32_t name, uint32_t path, uint32_t pathLength, uint32_t status,
@@ -57,14 +57,14 @@ private:
 };
 
 // Folds a name or path as file names compare; NUL-terminated, length kept.
-using Fold = void (*)(const wchar_t* text, uint32_t length, General::Array<wchar_t>& into);
+using Fold = void (*)(const wchar_t* text, uint32_t length, Core::Array<wchar_t>& into);
 
 // The listing as its executables: one process an executable, matched by
 // its image path (a readable process's first module) with a user profile's
 // name left out (C:\Users\<name>\...), or by its name where none of its
 // processes could be read; its modules the union of its processes', each
 // once; its processId how many processes it has. `fold` as below.
-void groupByExecutable(const SavedListing& listing, void (*fold)(const wchar_t*, uint32_t, General::Array<wchar_t>&),
+void groupByExecutable(const SavedListing& listing, void (*fold)(const wchar_t*, uint32_t, Core::Array<wchar_t>&),
                        SavedListing& into);
 
 // What both sides are restricted to, as a listing is: one PID, or one
@@ -86,7 +86,7 @@ struct DiffOutput {
     bool byName = false;
 };
 // The CSV header of such a comparison.
-void changeHeader(const DiffOutput& output, General::Array<wchar_t>& into);
+void changeHeader(const DiffOutput& output, Core::Array<wchar_t>& into);
 
 // Appends one line a change, grouped by process in the after side's order
 // (then what ended, in the before side's): text as "+ name (PID n)",
@@ -97,6 +97,6 @@ void changeHeader(const DiffOutput& output, General::Array<wchar_t>& into);
 // process unreadable on one side is named, never said to have lost or
 // gained modules. Returns how many changes.
 uint32_t compareListings(const SavedListing& before, const SavedListing& after, Fold fold, const DiffScope& scope,
-                         const DiffOutput& output, General::Array<wchar_t>& into);
+                         const DiffOutput& output, Core::Array<wchar_t>& into);
 
 } // namespace Lister

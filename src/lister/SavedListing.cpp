@@ -9,15 +9,14 @@
 
 namespace Lister {
 
-using Rows::appendNumber;
-using Rows::appendText;
+using namespace Rows;
 
 namespace {
 
 // The bytes as UTF-16: UTF-16 LE or BE after its byte-order mark, else
 // UTF-8 (its mark left out). Bytes that are not UTF-8 are never guessed at:
 // false, with the line they stand on.
-bool decode(const char* bytes, uint32_t size, General::Array<wchar_t>& into, uint32_t& badLine)
+bool decode(const char* bytes, uint32_t size, Core::Array<wchar_t>& into, uint32_t& badLine)
 {
     const auto* b = reinterpret_cast<const unsigned char*>(bytes);
     into.reallocate(size + 1);
@@ -57,15 +56,15 @@ bool decode(const char* bytes, uint32_t size, General::Array<wchar_t>& into, uin
 
 } // namespace
 
-bool SavedListing::read(const char* bytes, uint32_t size, General::Array<wchar_t>& problem)
+bool SavedListing::read(const char* bytes, uint32_t size, Core::Array<wchar_t>& problem)
 {
     processes.dropBack(processes.count);
     modules.dropBack(modules.count);
     text.dropBack(text.count);
     problem.dropBack(problem.count);
-    General::Array<wchar_t> units;
+    Core::Array<wchar_t> units;
     uint32_t badLine = 0;
-    General::Array<uint32_t> fields; // where each field of the record starts in text
+    Core::Array<uint32_t> fields; // where each field of the record starts in text
     uint32_t line = 1, expected = 0, next = 0;
     const auto fail = [&](uint32_t where, const wchar_t* what) {
         appendText(problem, L"line ");
@@ -119,7 +118,7 @@ bool SavedListing::read(const char* bytes, uint32_t size, General::Array<wchar_t
             details = count == 9;
             bool header = count == 4 || count == 9;
             for (uint32_t i = 0; header && i < count; ++i)
-                header = General::sameText(at(fields[i]), Rows::columnName(Rows::resultColumns[i]));
+                header = Core::sameText(at(fields[i]), Rows::columnName(Rows::resultColumns[i]));
             if (!header)
                 return fail(1, L"not the lister's CSV header, expected Process,PID,Path,Status");
             expected = count;
@@ -127,7 +126,7 @@ bool SavedListing::read(const char* bytes, uint32_t size, General::Array<wchar_t
             continue;
         }
         if (count != expected) {
-            General::Array<wchar_t> what;
+            Core::Array<wchar_t> what;
             appendNumber(what, count);
             appendText(what, count == 1 ? L" field, expected " : L" fields, expected ");
             appendNumber(what, expected);
@@ -135,7 +134,7 @@ bool SavedListing::read(const char* bytes, uint32_t size, General::Array<wchar_t
             return fail(recordLine, what.items);
         }
         uint32_t processId = 0;
-        if (!General::parseProcessId(at(fields[1]), processId))
+        if (!Core::parseProcessId(at(fields[1]), processId))
             return fail(recordLine, L"a PID that is not a number");
         addRow(processId, fields[0], fields[2], fields[3] - fields[2] - 1, fields[3], details ? fields[4] : none,
                details ? fields[7] : none);
@@ -149,7 +148,7 @@ void SavedListing::addRow(uint32_t processId, uint32_t name, uint32_t path, uint
                           uint32_t version, uint32_t signer)
 {
     const bool sameProcess = processes.count != 0 && processes[processes.count - 1].processId == processId &&
-                             General::sameText(at(processes[processes.count - 1].name), at(name));
+                             Core::sameText(at(processes[processes.count - 1].name), at(name));
     if (!sameProcess)
         processes.appendRepeated(1, Process{processId, name, none, modules.count, 0, name});
     Process& process = processes[processes.count - 1];

@@ -5,7 +5,7 @@
 
 namespace Lister {
 
-using Windows::WindowsError;
+using namespace Core;
 
 namespace {
 const uint32_t pieceSize = 32768;

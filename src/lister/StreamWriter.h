@@ -33,13 +33,13 @@ public:
     void added();
     void flush();
 
-    General::Array<wchar_t> pending;
+    Core::Array<wchar_t> pending;
 
 private:
     HANDLE handle;
     bool console;
     bool kept = false;
-    General::Array<char> bytes;
+    Core::Array<char> bytes;
 };
 
 // -o FILE: the output written to a new file in FILE's folder, moved over
@@ -59,9 +59,9 @@ public:
     void commit();
 
 private:
-    General::Array<wchar_t> target;
-    General::Array<wchar_t> temporary;
-    Windows::KernelHandle file;
+    Core::Array<wchar_t> target;
+    Core::Array<wchar_t> temporary;
+    Core::KernelHandle file;
     bool committed = false;
 };
 

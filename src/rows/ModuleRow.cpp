@@ -3,7 +3,7 @@
 
 namespace Rows {
 
-using Inspection::ModuleIndex;
+using namespace Inspection;
 
 ResultRow indexRow(const ModuleIndex& index, ModuleIndex::Row row)
 {
@@ -23,7 +23,7 @@ ResultRow indexRow(const ModuleIndex& index, ModuleIndex::Row row)
 
 void fillDetails(ResultRow& row, const Details::FileDetails& file)
 {
-    const auto text = [](const General::Array<wchar_t>& held) { return held.count != 0 ? held.items : nullptr; };
+    const auto text = [](const Core::Array<wchar_t>& held) { return held.count != 0 ? held.items : nullptr; };
     row.version = text(file.version.fileVersion);
     row.company = text(file.version.company);
     row.description = text(file.version.description);

@@ -8,15 +8,15 @@ namespace Rows {
 
 namespace {
 
-void text(General::Array<wchar_t>& into, const wchar_t* words)
+void text(Core::Array<wchar_t>& into, const wchar_t* words)
 {
     for (; *words != L'\0'; ++words)
         into.appendRepeated(1, *words);
 }
 
-void line(General::Array<wchar_t>& into) { text(into, L"\r\n"); }
+void line(Core::Array<wchar_t>& into) { text(into, L"\r\n"); }
 
-void hex(General::Array<wchar_t>& into, uint64_t value)
+void hex(Core::Array<wchar_t>& into, uint64_t value)
 {
     text(into, L"0x");
     const int digits = value > 0xFFFFFFFFu ? 16 : 8;
@@ -24,17 +24,17 @@ void hex(General::Array<wchar_t>& into, uint64_t value)
         into.appendRepeated(1, L"0123456789ABCDEF"[(value >> shift) & 0xF]);
 }
 
-void field(General::Array<wchar_t>& into, const wchar_t* label, const wchar_t* value)
+void field(Core::Array<wchar_t>& into, const wchar_t* label, const wchar_t* value)
 {
     text(into, label);
     text(into, value != nullptr && *value != L'\0' ? value : L"(none)");
 }
 
-void finish(General::Array<wchar_t>& into) { into.appendRepeated(1, L'\0'); }
+void finish(Core::Array<wchar_t>& into) { into.appendRepeated(1, L'\0'); }
 
 } // namespace
 
-void processTip(const ProcessReadings& readings, General::Array<wchar_t>& into)
+void processTip(const ProcessReadings& readings, Core::Array<wchar_t>& into)
 {
     into.dropBack(into.count);
     text(into, readings.name);
@@ -59,7 +59,7 @@ void processTip(const ProcessReadings& readings, General::Array<wchar_t>& into)
     finish(into);
 }
 
-void moduleTip(const ModuleReadings& readings, General::Array<wchar_t>& into)
+void moduleTip(const ModuleReadings& readings, Core::Array<wchar_t>& into)
 {
     into.dropBack(into.count);
     text(into, readings.path);
@@ -98,9 +98,9 @@ const wchar_t* reasonTip(const wchar_t* rowText)
         return nullptr;
     const wchar_t* denied = L"Access Denied";
     const wchar_t* unavailable = L"Process Unavailable";
-    if (General::sameText(rowText, denied))
+    if (Core::sameText(rowText, denied))
         return L"The process could not be opened, even with the debug privilege.";
-    if (General::sameText(rowText, unavailable))
+    if (Core::sameText(rowText, unavailable))
         return L"The process has ended, or its modules could not be listed.";
     return nullptr;
 }

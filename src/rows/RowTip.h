@@ -35,8 +35,8 @@ struct ModuleReadings {
 };
 
 // The tooltip's lines, ended by CR LF but the last, NUL-terminated.
-void processTip(const ProcessReadings& readings, General::Array<wchar_t>& into);
-void moduleTip(const ModuleReadings& readings, General::Array<wchar_t>& into);
+void processTip(const ProcessReadings& readings, Core::Array<wchar_t>& into);
+void moduleTip(const ModuleReadings& readings, Core::Array<wchar_t>& into);
 // What a reason row means, in one sentence; null for any other text.
 const wchar_t* reasonTip(const wchar_t* rowText);
 

@@ -126,7 +126,7 @@ const wchar_t* RowWriter::cell(const ResultRow& row, Column column, wchar_t (&nu
     return text != nullptr ? text : L"";
 }
 
-void RowWriter::field(General::Array<wchar_t>& into, uint32_t index, const wchar_t* text, uint32_t length) const
+void RowWriter::field(Core::Array<wchar_t>& into, uint32_t index, const wchar_t* text, uint32_t length) const
 {
     if (format == RowFormat::Csv) {
         if (index != 0)
@@ -139,14 +139,14 @@ void RowWriter::field(General::Array<wchar_t>& into, uint32_t index, const wchar
     into.appendRange(text, length);
 }
 
-void RowWriter::header(General::Array<wchar_t>& into) const
+void RowWriter::header(Core::Array<wchar_t>& into) const
 {
     for (uint32_t i = 0; i < count; ++i)
         field(into, i, columnName(columns[i]), lengthOf(columnName(columns[i])));
     into.appendRange(L"\r\n", 2);
 }
 
-void RowWriter::row(General::Array<wchar_t>& into, const ResultRow& row) const
+void RowWriter::row(Core::Array<wchar_t>& into, const ResultRow& row) const
 {
     wchar_t number[16];
     uint32_t length = 0;
@@ -171,9 +171,9 @@ void RowWriter::row(General::Array<wchar_t>& into, const ResultRow& row) const
     into.appendRange(L"\r\n", 2);
 }
 
-void RowWriter::change(General::Array<wchar_t>& into, const ResultRow& row) const
+void RowWriter::change(Core::Array<wchar_t>& into, const ResultRow& row) const
 {
-    const auto is = [&row](const wchar_t* word) { return General::sameText(row.change, word); };
+    const auto is = [&row](const wchar_t* word) { return Core::sameText(row.change, word); };
     const auto label = [&into, &row]() {
         if (row.executable)
             appendText(into, row.process);
@@ -213,7 +213,7 @@ void RowWriter::change(General::Array<wchar_t>& into, const ResultRow& row) cons
     }
 }
 
-void RowWriter::details(General::Array<wchar_t>& into, const ResultRow& row) const
+void RowWriter::details(Core::Array<wchar_t>& into, const ResultRow& row) const
 {
     wchar_t number[16];
     uint32_t length = 0;
@@ -228,15 +228,15 @@ void RowWriter::details(General::Array<wchar_t>& into, const ResultRow& row) con
     }
 }
 
-void appendText(General::Array<wchar_t>& into, const wchar_t* text) { into.appendRange(text, lengthOf(text)); }
+void appendText(Core::Array<wchar_t>& into, const wchar_t* text) { into.appendRange(text, lengthOf(text)); }
 
-void appendNumber(General::Array<wchar_t>& into, uint32_t value)
+void appendNumber(Core::Array<wchar_t>& into, uint32_t value)
 {
     wchar_t digits[16];
     into.appendRange(digits, formatNumber(value, digits));
 }
 
-void appendProcessLabel(General::Array<wchar_t>& into, const wchar_t* name, uint32_t processId)
+void appendProcessLabel(Core::Array<wchar_t>& into, const wchar_t* name, uint32_t processId)
 {
     appendText(into, name);
     appendText(into, L" (PID ");
@@ -244,20 +244,20 @@ void appendProcessLabel(General::Array<wchar_t>& into, const wchar_t* name, uint
     into.appendRepeated(1, L')');
 }
 
-void appendCount(General::Array<wchar_t>& into, uint32_t count, const wchar_t* one, const wchar_t* many)
+void appendCount(Core::Array<wchar_t>& into, uint32_t count, const wchar_t* one, const wchar_t* many)
 {
     appendNumber(into, count);
     into.appendRepeated(1, L' ');
     appendText(into, count == 1 ? one : many);
 }
 
-void appendUnsearched(General::Array<wchar_t>& into, uint32_t count)
+void appendUnsearched(Core::Array<wchar_t>& into, uint32_t count)
 {
     appendCount(into, count, L"process", L"processes");
     appendText(into, L" could not be searched");
 }
 
-void appendCounts(General::Array<wchar_t>& into, const Inspection::ModuleIndex::Counts& counts)
+void appendCounts(Core::Array<wchar_t>& into, const Inspection::ModuleIndex::Counts& counts)
 {
     appendCount(into, counts.modules, L"module", L"modules");
     appendText(into, L" found in ");
@@ -267,7 +267,7 @@ void appendCounts(General::Array<wchar_t>& into, const Inspection::ModuleIndex::
     into.appendRepeated(1, L'.');
 }
 
-void appendCsvField(General::Array<wchar_t>& into, const wchar_t* field, uint32_t length)
+void appendCsvField(Core::Array<wchar_t>& into, const wchar_t* field, uint32_t length)
 {
     bool quoted = false;
     for (uint32_t i = 0; i < length && !quoted; ++i)

@@ -73,19 +73,19 @@ public:
         : format(format), columns(columns), count(count)
     {
     }
-    void header(General::Array<wchar_t>& into) const;
-    void row(General::Array<wchar_t>& into, const ResultRow& row) const;
+    void header(Core::Array<wchar_t>& into) const;
+    void row(Core::Array<wchar_t>& into, const ResultRow& row) const;
     // The text line's tail: each detail column that is not empty, after two
     // spaces.
-    void details(General::Array<wchar_t>& into, const ResultRow& row) const;
+    void details(Core::Array<wchar_t>& into, const ResultRow& row) const;
 
     // One cell, not NUL-terminated: its text and length. A PID is written
     // into `number`.
     static const wchar_t* cell(const ResultRow& row, Column column, wchar_t (&number)[16], uint32_t& length);
 
 private:
-    void field(General::Array<wchar_t>& into, uint32_t index, const wchar_t* text, uint32_t length) const;
-    void change(General::Array<wchar_t>& into, const ResultRow& row) const;
+    void field(Core::Array<wchar_t>& into, uint32_t index, const wchar_t* text, uint32_t length) const;
+    void change(Core::Array<wchar_t>& into, const ResultRow& row) const;
 
     RowFormat format;
     const Column* columns;
@@ -99,19 +99,19 @@ extern const Column resultColumns[9];
 extern const Column changeColumns[7];
 
 // A NUL-terminated text (null: nothing), and a number in decimal.
-void appendText(General::Array<wchar_t>& into, const wchar_t* text);
-void appendNumber(General::Array<wchar_t>& into, uint32_t value);
+void appendText(Core::Array<wchar_t>& into, const wchar_t* text);
+void appendNumber(Core::Array<wchar_t>& into, uint32_t value);
 // "name (PID n)".
-void appendProcessLabel(General::Array<wchar_t>& into, const wchar_t* name, uint32_t processId);
+void appendProcessLabel(Core::Array<wchar_t>& into, const wchar_t* name, uint32_t processId);
 // "1 module", "2 processes": the count, a space and the noun for it.
-void appendCount(General::Array<wchar_t>& into, uint32_t count, const wchar_t* one, const wchar_t* many);
+void appendCount(Core::Array<wchar_t>& into, uint32_t count, const wchar_t* one, const wchar_t* many);
 // "N processes could not be searched" (no full stop).
-void appendUnsearched(General::Array<wchar_t>& into, uint32_t count);
+void appendUnsearched(Core::Array<wchar_t>& into, uint32_t count);
 // "N modules found in M processes; K processes could not be searched."
-void appendCounts(General::Array<wchar_t>& into, const Inspection::ModuleIndex::Counts& counts);
+void appendCounts(Core::Array<wchar_t>& into, const Inspection::ModuleIndex::Counts& counts);
 
 // Appends the field as RFC 4180 has it: within double quotes, its own
 // doubled, when it holds a comma, a quote or a line break.
-void appendCsvField(General::Array<wchar_t>& into, const wchar_t* field, uint32_t length);
+void appendCsvField(Core::Array<wchar_t>& into, const wchar_t* field, uint32_t length);
 
 } // namespace Rows

@@ -3,7 +3,9 @@
 
 #include "WindowClass.h"
 
-namespace Windows {
+using namespace Core;
+
+namespace Toolkit {
 
 namespace {
 
@@ -26,4 +28,4 @@ ClassBrush mainWindow(RGB(231, 253, 153));
 HBRUSH titleBandBrush = titleBand.brush;
 HBRUSH mainWindowBrush = mainWindow.brush;
 
-} // namespace Windows
+} // namespace Toolkit

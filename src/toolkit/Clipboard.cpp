@@ -3,7 +3,9 @@
 
 #include "core/Errors.h"
 
-namespace Windows {
+using namespace Core;
+
+namespace Toolkit {
 
 void putOnClipboard(HWND owner, const wchar_t* text, uint32_t length)
 {
@@ -38,4 +40,4 @@ void putOnClipboard(HWND owner, const wchar_t* text, uint32_t length)
     }
 }
 
-} // namespace Windows
+} // namespace Toolkit

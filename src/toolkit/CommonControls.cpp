@@ -5,7 +5,9 @@
 
 #include "core/SystemLibrary.h"
 
-namespace Windows {
+using namespace Core;
+
+namespace Toolkit {
 
 bool useCommonControls(DWORD classes)
 {
@@ -16,4 +18,4 @@ bool useCommonControls(DWORD classes)
     return init != nullptr && init(&asked);
 }
 
-} // namespace Windows
+} // namespace Toolkit

@@ -6,7 +6,9 @@
 #include "core/Handles.h"
 #include "core/SystemLibrary.h"
 
-namespace Windows {
+using namespace Core;
+
+namespace Toolkit {
 
 namespace {
 
@@ -90,4 +92,4 @@ SIZE outerSizeAt(SIZE at96, LONG style, DWORD exStyle, int dpi)
             scaled(at96.cy - frameHeight96, dpi) + frame.bottom - frame.top};
 }
 
-} // namespace Windows
+} // namespace Toolkit

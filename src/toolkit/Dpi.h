@@ -9,7 +9,7 @@
 #define WM_DPICHANGED 0x02E0
 #endif
 
-namespace Windows {
+namespace Toolkit {
 
 // The DPI a window is shown at: its monitor's where the platform tells it
 // (Windows 10 1607 for the window, 8.1 for its monitor), the system's before.
@@ -34,4 +34,4 @@ void placeAsSuggested(HWND window, LPARAM suggested);
 // WM_NCCREATE.
 void enableFrameScaling(HWND window);
 
-} // namespace Windows
+} // namespace Toolkit

@@ -3,12 +3,14 @@
 
 #include "core/Errors.h"
 
-namespace Windows {
+using namespace Core;
+
+namespace Toolkit {
 
 void tellError(HWND owner, uint32_t code, const char* caption, UINT icon)
 {
-    const General::String text = WindowsError(code).ErrorText();
+    const Core::String text = WindowsError(code).ErrorText();
     MessageBoxA(owner, text.text(), caption, MB_OK | icon);
 }
 
-} // namespace Windows
+} // namespace Toolkit

@@ -5,10 +5,10 @@
 
 #include <cstdint>
 
-namespace Windows {
+namespace Toolkit {
 
 // The code's text in a box over `owner` (null: none) with that caption and
 // icon (MB_ICON*, or 0 for none); returns when the user closes it.
 void tellError(HWND owner, uint32_t code, const char* caption, UINT icon);
 
-} // namespace Windows
+} // namespace Toolkit

@@ -4,7 +4,9 @@
 #include "Dpi.h"
 #include "core/Errors.h"
 
-namespace Windows {
+using namespace Core;
+
+namespace Toolkit {
 
 HFONT madeFont(int height, int weight, DWORD underline, int dpi)
 {
@@ -28,4 +30,4 @@ GdiObject Font::remake(int dpi)
     return GdiObject(replaced);
 }
 
-} // namespace Windows
+} // namespace Toolkit

@@ -5,7 +5,7 @@
 
 #include "core/Handles.h"
 
-namespace Windows {
+namespace Toolkit {
 
 // The program's face at a height given at 96 DPI, made at dpi.
 HFONT madeFont(int height, int weight, DWORD underline, int dpi);
@@ -19,7 +19,7 @@ struct Font {
     ~Font() { DeleteObject(handle); }
     // Makes the font anew at dpi and hands back the handle it replaced, to be
     // deleted once no window draws with it.
-    GdiObject remake(int dpi);
+    Core::GdiObject remake(int dpi);
 
     int height;
     int weight;
@@ -27,4 +27,4 @@ struct Font {
     HFONT handle;
 };
 
-} // namespace Windows
+} // namespace Toolkit

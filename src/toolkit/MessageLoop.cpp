@@ -4,7 +4,9 @@
 #include "Window.h"
 #include "core/Errors.h"
 
-namespace Windows {
+using namespace Core;
+
+namespace Toolkit {
 
 WPARAM runMessageLoop()
 {
@@ -39,4 +41,4 @@ bool takeKeys(HWND window, HACCEL accelerators, MSG& message)
     return IsDialogMessageW(window, &message) != 0;
 }
 
-} // namespace Windows
+} // namespace Toolkit

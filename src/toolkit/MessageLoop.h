@@ -8,7 +8,7 @@
 
 #include "PrivateMessages.h"
 
-namespace Windows {
+namespace Toolkit {
 
 // Runs until WM_QUIT and returns its wParam. A failed GetMessage raises
 // WindowsError, and so does a window procedure's kept exception.
@@ -18,4 +18,4 @@ WPARAM runMessageLoop();
 // itself; none when null), then dialog navigation among its children.
 bool takeKeys(HWND window, HACCEL accelerators, MSG& message);
 
-} // namespace Windows
+} // namespace Toolkit

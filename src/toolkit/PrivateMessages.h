@@ -5,7 +5,7 @@
 // in one block, so that a new one is seen to be free.
 #include <windows.h>
 
-namespace Windows {
+namespace Toolkit {
 
 const UINT privateMessagesFirst = WM_APP + 0x3A00;
 const UINT privateMessagesLast = WM_APP + 0x3AFF;
@@ -17,4 +17,4 @@ const UINT WM_TAKEKEYS = privateMessagesFirst + 0;
 // Posted to the main window by the details cache when answers arrived.
 const UINT WM_DETAILSREAD = privateMessagesFirst + 1;
 
-} // namespace Windows
+} // namespace Toolkit

@@ -4,7 +4,7 @@
 #include "Dpi.h"
 #include "MessageLoop.h"
 
-namespace Windows {
+namespace Toolkit {
 
 bool TopLevelContents::common(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
@@ -48,4 +48,4 @@ void TopLevelContents::fitToDpi(HWND window, SIZE outer96)
     SetWindowPos(window, nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-} // namespace Windows
+} // namespace Toolkit

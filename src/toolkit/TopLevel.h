@@ -5,7 +5,7 @@
 // given back to the child that last had it, UTF-16 notices, and its keys.
 #include <windows.h>
 
-namespace Windows {
+namespace Toolkit {
 
 // The contents of a top-level window derive from this and pass every message
 // to common() before their own handling.
@@ -34,4 +34,4 @@ struct TopLevelContents {
     int dpi = 96;
 };
 
-} // namespace Windows
+} // namespace Toolkit

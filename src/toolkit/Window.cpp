@@ -5,7 +5,9 @@
 
 #include "core/Errors.h"
 
-namespace Windows {
+using namespace Core;
+
+namespace Toolkit {
 
 HINSTANCE moduleInstance = nullptr;
 
@@ -22,7 +24,7 @@ Window::~Window()
 HWND Window::setFocus()
 {
     if (handle == nullptr)
-        throw General::StateError();
+        throw Core::StateError();
     HWND previous = SetFocus(handle);
     if (previous == nullptr)
         throw WindowsError(GetLastError());
@@ -69,4 +71,4 @@ void rethrowKeptException()
     }
 }
 
-} // namespace Windows
+} // namespace Toolkit

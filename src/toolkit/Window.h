@@ -4,7 +4,9 @@
 // across the system's frames.
 #include <windows.h>
 
-namespace Windows {
+namespace Toolkit {
+
+struct ClassAttributes; // WindowClass.h
 
 // The creation record, laid out as the platform's CREATESTRUCTA. create reads
 // hMenu (a child's id), hwndParent, the geometry, style, lpszName and
@@ -59,4 +61,4 @@ extern HINSTANCE moduleInstance;
 void keepException();
 void rethrowKeptException();
 
-} // namespace Windows
+} // namespace Toolkit

@@ -7,7 +7,7 @@
 #include "core/Errors.h"
 #include "resources/ResourceIds.h"
 
-namespace Windows {
+namespace Toolkit {
 
 // What a window class takes from the class table: either a system class to
 // copy whole, or attributes of its own.
@@ -53,7 +53,7 @@ public:
         // A handler's exception stopped at the window procedure; it goes on here.
         rethrowKeptException();
         if (window == nullptr)
-            throw WindowsError(error);
+            throw Core::WindowsError(error);
         return window;
     }
 
@@ -117,7 +117,7 @@ private:
         const ClassAttributes& attributes = Object::attributes;
         WNDCLASSEXW record = {};
         if (!GetClassInfoExW(nullptr, WideName(attributes.systemClass).text, &record))
-            throw WindowsError(GetLastError());
+            throw Core::WindowsError(GetLastError());
         const WideName name(attributes.name);
         registerRecord(record, name.text, &RegisterClassExW);
     }
@@ -134,7 +134,7 @@ private:
         record.hInstance = moduleInstance;
         classAtom = registration(&record);
         if (classAtom == 0)
-            throw WindowsError(GetLastError());
+            throw Core::WindowsError(GetLastError());
     }
 
     template <class O>
@@ -159,7 +159,7 @@ private:
         record.lpfnWndProc = DefWindowProcA;
         if (attributes.systemClass != nullptr) {
             if (!GetClassInfoExA(nullptr, attributes.systemClass, &record))
-                throw WindowsError(GetLastError());
+                throw Core::WindowsError(GetLastError());
         } else {
             record.style = attributes.style;
             if (attributes.cursor != nullptr)
@@ -186,4 +186,4 @@ WNDPROC WindowClass<Object>::baseProc = DefWindowProcA;
 extern HBRUSH titleBandBrush;
 extern HBRUSH mainWindowBrush;
 
-} // namespace Windows
+} // namespace Toolkit

@@ -35,7 +35,10 @@
 
 using TestSupport::EnumerationSwap;
 using TestSupport::ImportSwap;
-using namespace Windows;
+using namespace Core;
+using namespace Toolkit;
+using namespace Controls;
+using namespace App;
 using namespace Inspection;
 using namespace Details;
 
@@ -267,20 +270,20 @@ void diffFigures()
     uint32_t changes = 0;
     for (int run = 0; run < runs; ++run) {
         Lister::SavedListing listings[2], grouped[2];
-        General::Array<wchar_t> problem, out;
+        Core::Array<wchar_t> problem, out;
         const double start = now();
         for (int side = 0; side < 2; ++side)
             listings[side].read(texts[side].data(), uint32_t(texts[side].size()), problem);
         const double read = now();
-        changes = Lister::compareListings(listings[0], listings[1], &Windows::fold, {}, {}, out);
+        changes = Lister::compareListings(listings[0], listings[1], &Core::fold, {}, {}, out);
         compares.push_back(now() - read);
         reads.push_back(read - start);
         // A further listing by executable: grouped, then compared.
         const double group = now();
-        Lister::groupByExecutable(listings[0], &Windows::fold, grouped[0]);
+        Lister::groupByExecutable(listings[0], &Core::fold, grouped[0]);
         const double further = now();
-        Lister::groupByExecutable(listings[1], &Windows::fold, grouped[1]);
-        Lister::compareListings(grouped[0], grouped[1], &Windows::fold, {}, {false, nullptr, true}, out);
+        Lister::groupByExecutable(listings[1], &Core::fold, grouped[1]);
+        Lister::compareListings(grouped[0], grouped[1], &Core::fold, {}, {false, nullptr, true}, out);
         byName.push_back(now() - further);
         (void)group;
     }
@@ -382,7 +385,7 @@ void findFigures(MainWindow& main)
             kept.index.addModule(path, uint32_t(length));
         }
     }
-    General::Array<Inspection::ModuleIndex::Row> rows;
+    Core::Array<Inspection::ModuleIndex::Row> rows;
     std::vector<double> times;
     for (int i = 0; i < 51; ++i) {
         const double start = now();
@@ -406,7 +409,7 @@ void tipFigures(MainWindow& main)
     const ModuleList& modules = main.contents.moduleListBox.contents;
     const ProcessList& processes = main.contents.processListBox.contents;
     for (uint32_t i = 0; i < modules.entries.count; ++i) {
-        const General::Array<wchar_t>& path = modules.entries[i]->widePath;
+        const Core::Array<wchar_t>& path = modules.entries[i]->widePath;
         FileDetails answer;
         while (path.count != 0 && !files.find(path.items, path.count - 1, answer))
             Sleep(1);

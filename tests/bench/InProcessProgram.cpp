@@ -8,5 +8,5 @@
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show)
 {
     TestSupport::InProcessModules modules;
-    return Windows::runProgram(instance, show);
+    return App::runProgram(instance, show);
 }

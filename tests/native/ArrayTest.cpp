@@ -8,10 +8,10 @@
 #include "core/OwnerPtr.h"
 #include "core/String.h"
 
-using General::Array;
-using General::OwnerArray;
-using General::OwnerPtr;
-using General::String;
+using Core::Array;
+using Core::OwnerArray;
+using Core::OwnerPtr;
+using Core::String;
 
 // Every global allocation of this binary passes through here, so the tests
 // can see the exact block sizes asked for and make one of them fail.

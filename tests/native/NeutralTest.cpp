@@ -17,9 +17,9 @@
 #include "lister/ListerArguments.h"
 #include "lister/ListingDiff.h"
 
-using General::CharacterAction;
-using General::fileNameOffset;
-using General::filterCharacter;
+using Controls::CharacterAction;
+using Core::fileNameOffset;
+using Controls::filterCharacter;
 
 namespace {
 std::string fileName(const char* path) { return path + fileNameOffset(path); }
@@ -62,9 +62,9 @@ TEST(FileNameTest, ExtendedFormOfEachKindOfPath)
         {L"a.dll", L"a.dll"},
         {L"", L""},
     };
-    General::Array<wchar_t> into;
+    Core::Array<wchar_t> into;
     for (const auto& c : cases) {
-        General::extendedPath(c.first, uint32_t(wcslen(c.first)), into);
+        Core::extendedPath(c.first, uint32_t(wcslen(c.first)), into);
         EXPECT_STREQ(into.items, c.second) << std::wstring(c.first).size();
     }
 }
@@ -127,24 +127,24 @@ TEST(CharacterFilterTest, OnlySelectAllCopyAndTabGetThrough)
 TEST(CharacterFilterTest, KeysThatWouldEditAreDroppedAndTheRestPass)
 {
     const uint32_t insert = 0x2D, del = 0x2E, left = 0x25, home = 0x24, end = 0x23, a = 0x41;
-    EXPECT_EQ(General::filterKeyDown(del, false), CharacterAction::Drop);
-    EXPECT_EQ(General::filterKeyDown(del, true), CharacterAction::Drop); // cut
-    EXPECT_EQ(General::filterKeyDown(insert, true), CharacterAction::Drop); // paste
-    EXPECT_EQ(General::filterKeyDown(insert, false), CharacterAction::PassOn); // Ctrl+Insert copies
+    EXPECT_EQ(Controls::filterKeyDown(del, false), CharacterAction::Drop);
+    EXPECT_EQ(Controls::filterKeyDown(del, true), CharacterAction::Drop); // cut
+    EXPECT_EQ(Controls::filterKeyDown(insert, true), CharacterAction::Drop); // paste
+    EXPECT_EQ(Controls::filterKeyDown(insert, false), CharacterAction::PassOn); // Ctrl+Insert copies
     for (uint32_t key : {left, home, end, a})
         for (bool shift : {false, true})
-            EXPECT_EQ(General::filterKeyDown(key, shift), CharacterAction::PassOn) << key << shift;
+            EXPECT_EQ(Controls::filterKeyDown(key, shift), CharacterAction::PassOn) << key << shift;
 }
 
 TEST(CommandLineTest, QuotesTheProgramAndNotTheUrl)
 {
-    General::String line = General::browserCommandLine(
+    Core::String line = Controls::browserCommandLine(
         "C:\\Program Files\\Browser\\browser.exe", "http://www.tarnwick.example/a b");
     EXPECT_STREQ(line.text(), "\"C:\\Program Files\\Browser\\browser.exe\" http://www.tarnwick.example/a b");
     EXPECT_EQ(line.count, std::string(line.text()).size() + 1);
 
-    EXPECT_STREQ(General::browserCommandLine("", "").text(), "\"\" ");
-    EXPECT_EQ(General::browserCommandLine("", "").count, 4u);
+    EXPECT_STREQ(Controls::browserCommandLine("", "").text(), "\"\" ");
+    EXPECT_EQ(Controls::browserCommandLine("", "").count, 4u);
 }
 
 TEST(ModuleIndexTest, FindsTextUnitForUnitAndListsTheUnsearchedLast)
@@ -176,7 +176,7 @@ TEST(ModuleIndexTest, FindsTextUnitForUnitAndListsTheUnsearchedLast)
     index.addProcess(11, L"b.exe", 5);
     add(L"C:\\B.EXE", &Inspection::ModuleIndex::addModule);
     add(L"C:\\K.DLL", &Inspection::ModuleIndex::addModule);
-    General::Array<Inspection::ModuleIndex::Row> rows;
+    Core::Array<Inspection::ModuleIndex::Row> rows;
     Inspection::ModuleIndex::Counts counts = index.filter(L"K.DLL", 5, &Inspection::findOrdinal, rows);
     const uint32_t none = Inspection::ModuleIndex::none;
     const std::vector<std::pair<uint32_t, uint32_t>> expected = {{1, 1}, {2, 3}, {0, none}};
@@ -290,7 +290,7 @@ TEST(SignatureAnswerTest, EachAnswerInItsWords)
         {0x80092026, false, Signature::Error, L"error", L"Could not verify: why"},
         {0x80070002, true, Signature::Error, L"error", L"Could not verify: why"},
     };
-    General::Array<wchar_t> line;
+    Core::Array<wchar_t> line;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.code);
         const Signature answer = Details::signatureOf(c.code, c.catalog);
@@ -311,7 +311,7 @@ TEST(ListerArgumentsTest, CsvFieldsQuotedAsRfc4180Asks)
         {L"say \"hi\"", L"\"say \"\"hi\"\"\""},     {L"a\r\nb", L"\"a\r\nb\""}, {L"\u00E9\u03A9", L"\u00E9\u03A9"},
     };
     for (const auto& c : cases) {
-        General::Array<wchar_t> field;
+        Core::Array<wchar_t> field;
         Rows::appendCsvField(field, c.first, uint32_t(wcslen(c.first)));
         EXPECT_EQ(std::wstring(field.items, field.count), c.second);
     }
@@ -352,7 +352,7 @@ TEST(RowWriterTest, EveryOutputFromOneRow)
          L"Process\tPID\tPath\tStatus\r\n\u00E9 a,b.exe (PID 12)  C:\\a \"b\"\\k.dll\r\nSystem (PID 4)  Access Denied\r\n"},
     };
     for (const auto& c : cases) {
-        General::Array<wchar_t> text;
+        Core::Array<wchar_t> text;
         const Rows::RowWriter writer(c.format, c.columns, c.count);
         writer.header(text);
         writer.row(text, module);
@@ -360,7 +360,7 @@ TEST(RowWriterTest, EveryOutputFromOneRow)
         EXPECT_EQ(std::wstring(text.items, text.count), c.expected);
     }
     // With the details: every column in CSV, those that say something in text.
-    General::Array<wchar_t> text;
+    Core::Array<wchar_t> text;
     Rows::RowWriter(RowFormat::Csv, Rows::resultColumns, 9).row(text, detailed);
     Rows::RowWriter(RowFormat::Text, Rows::resultColumns, 9).row(text, detailed);
     EXPECT_EQ(std::wstring(text.items, text.count),
@@ -371,7 +371,7 @@ TEST(RowWriterTest, EveryOutputFromOneRow)
         {{3, 2, 1}, L"3 modules found in 2 processes; 1 process could not be searched."},
     };
     for (const auto& c : counts) {
-        General::Array<wchar_t> text;
+        Core::Array<wchar_t> text;
         Rows::appendCounts(text, c.first);
         EXPECT_EQ(std::wstring(text.items, text.count), c.second);
     }
@@ -379,7 +379,7 @@ TEST(RowWriterTest, EveryOutputFromOneRow)
 
 TEST(RowTipTest, LinesFromWhatWasReadAndSayWhatWasNot)
 {
-    General::Array<wchar_t> tip;
+    Core::Array<wchar_t> tip;
     const std::pair<Rows::ProcessReadings, std::wstring> processes[] = {
         {{L"svchost.exe", 172, 4, 64, false, L"C:\\W\\svchost.exe", L"RpcSs, DcomLaunch"},
          L"svchost.exe\r\nPID 172, parent PID 4, 64-bit\r\nC:\\W\\svchost.exe\r\nServices: RpcSs, DcomLaunch"},
@@ -410,7 +410,7 @@ TEST(RowTipTest, LinesFromWhatWasReadAndSayWhatWasNot)
 }
 
 namespace {
-void upper(const wchar_t* text, uint32_t length, General::Array<wchar_t>& into)
+void upper(const wchar_t* text, uint32_t length, Core::Array<wchar_t>& into)
 {
     into.dropBack(into.count);
     for (uint32_t i = 0; i < length; ++i)
@@ -474,7 +474,7 @@ TEST(ListingDiffTest, ChangesBetweenTwoListings)
     for (const auto& c : cases) {
         SCOPED_TRACE(&c - cases);
         Lister::SavedListing read[2], grouped[2];
-        General::Array<wchar_t> problem, text;
+        Core::Array<wchar_t> problem, text;
         ASSERT_TRUE(read[0].read(c.was.data(), uint32_t(c.was.size()), problem));
         ASSERT_TRUE(read[1].read(c.is.data(), uint32_t(c.is.size()), problem));
         for (int side = 0; side < 2 && c.output.byName; ++side)
@@ -498,7 +498,7 @@ TEST(ListingDiffTest, ChangesBetweenTwoListings)
     }
     const std::string broken = before + "e.exe,5,C:\\E\\e.exe,,extra\r\n";
     Lister::SavedListing listing;
-    General::Array<wchar_t> problem;
+    Core::Array<wchar_t> problem;
     EXPECT_FALSE(listing.read(broken.data(), uint32_t(broken.size()), problem));
     EXPECT_EQ(std::wstring(problem.items, problem.count), L"line 7: 5 fields, expected 4");
     // What shells write: UTF-16 either way round after its mark reads to
@@ -510,7 +510,7 @@ TEST(ListingDiffTest, ChangesBetweenTwoListings)
     }
     const std::string utf8 = "Process,PID,Path,Status\na.exe,1,C:\\a\\A.EXE,\n\xC3\xA9.exe,2,,x\n";
     Lister::SavedListing forms[3];
-    General::Array<wchar_t> out;
+    Core::Array<wchar_t> out;
     for (int f = 0; f < 3; ++f) {
         const std::string& bytes = f == 0 ? utf8 : f == 1 ? little : big;
         ASSERT_TRUE(forms[f].read(bytes.data(), uint32_t(bytes.size()), problem)) << f;

@@ -37,5 +37,5 @@ struct RefuseBrushes {
 int main()
 {
     say("entry ran\n");
-    return Windows::runProgram(GetModuleHandleA(nullptr), SW_HIDE);
+    return App::runProgram(GetModuleHandleA(nullptr), SW_HIDE);
 }

@@ -83,7 +83,7 @@ BOOL WINAPI failingGetMessage(LPMSG, HWND, UINT, UINT)
     return -1;
 }
 
-std::string systemText(DWORD code) { return Windows::WindowsError(code).ErrorText().text(); }
+std::string systemText(DWORD code) { return Core::WindowsError(code).ErrorText().text(); }
 
 struct EntryTest : ::testing::Test {
     void SetUp() override
@@ -91,11 +91,11 @@ struct EntryTest : ::testing::Test {
         // The classes register afresh, as in a program that just started;
         // all but the two whose background brush the system would delete
         // with them, which the next cases of this process still paint with.
-        TestSupport::unregistered<Windows::Label>();
-        TestSupport::unregistered<Windows::LinkLabel>();
-        TestSupport::unregistered<Windows::ProcessListBox>();
-        TestSupport::unregistered<Windows::ModuleListBox>();
-        TestSupport::unregistered<Windows::ModuleEditBox>();
+        TestSupport::unregistered<Controls::Label>();
+        TestSupport::unregistered<Controls::LinkLabel>();
+        TestSupport::unregistered<Controls::ProcessListBox>();
+        TestSupport::unregistered<Controls::ModuleListBox>();
+        TestSupport::unregistered<Controls::ModuleEditBox>();
         // A quit or a message an earlier case of this thread left would end
         // or steer this run's loop.
         MSG left;
@@ -127,14 +127,14 @@ TEST_F(EntryTest, FontThatCannotBeMadeEndsInTheReport)
 {
     ImportSwap font("gdi32.dll", "CreateFontA", reinterpret_cast<void*>(&thirdFontFails));
     realCreateFont = font.original<decltype(realCreateFont)>();
-    EXPECT_EQ(Windows::runProgram(GetModuleHandleA(nullptr), SW_SHOWNORMAL), 0);
+    EXPECT_EQ(App::runProgram(GetModuleHandleA(nullptr), SW_SHOWNORMAL), 0);
     expectOneFatalBox(ERROR_NOT_ENOUGH_MEMORY);
 }
 
 TEST_F(EntryTest, FailureDuringCreationEndsInTheReport)
 {
     ImportSwap snapshot("kernel32.dll", "CreateToolhelp32Snapshot", reinterpret_cast<void*>(&failingSnapshot));
-    EXPECT_EQ(Windows::runProgram(GetModuleHandleA(nullptr), SW_SHOWNORMAL), 0);
+    EXPECT_EQ(App::runProgram(GetModuleHandleA(nullptr), SW_SHOWNORMAL), 0);
     expectOneFatalBox(ERROR_NO_SYSTEM_RESOURCES);
 }
 
@@ -144,7 +144,7 @@ TEST_F(EntryTest, FailureOnRefreshComesOutOfTheLoopToTheReport)
     realSnapshot = snapshot.original<decltype(realSnapshot)>();
     ImportSwap get("user32.dll", "GetMessageW", reinterpret_cast<void*>(&postF5First));
     realGetMessage = get.original<decltype(realGetMessage)>();
-    EXPECT_EQ(Windows::runProgram(GetModuleHandleA(nullptr), SW_SHOWNORMAL), 0);
+    EXPECT_EQ(App::runProgram(GetModuleHandleA(nullptr), SW_SHOWNORMAL), 0);
     EXPECT_EQ(snapshotCalls, 2);
     expectOneFatalBox(ERROR_NO_SYSTEM_RESOURCES);
 }
@@ -152,7 +152,7 @@ TEST_F(EntryTest, FailureOnRefreshComesOutOfTheLoopToTheReport)
 TEST_F(EntryTest, FailingGetMessageIsRaisedNotTakenForAMessage)
 {
     ImportSwap get("user32.dll", "GetMessageW", reinterpret_cast<void*>(&failingGetMessage));
-    EXPECT_EQ(Windows::runProgram(GetModuleHandleA(nullptr), SW_SHOWNORMAL), 0);
+    EXPECT_EQ(App::runProgram(GetModuleHandleA(nullptr), SW_SHOWNORMAL), 0);
     expectOneFatalBox(ERROR_INVALID_WINDOW_HANDLE);
 }
 
@@ -339,7 +339,7 @@ TEST_P(RaiseSiteTest, EndsInTheReportOrIsDiscarded)
     ImportSwap get("user32.dll", "GetMessageW", reinterpret_cast<void*>(&firstMessageDrives));
     realGetMessage = get.original<decltype(realGetMessage)>();
 
-    EXPECT_EQ(Windows::runProgram(GetModuleHandleA(nullptr), SW_SHOWNORMAL), 0);
+    EXPECT_EQ(App::runProgram(GetModuleHandleA(nullptr), SW_SHOWNORMAL), 0);
     KillTimer(nullptr, lateTimer); // a thread's timer outlives the run; the next case's run would see it
     if (site.outcome == RaiseSite::Fatal) {
         expectOneFatalBox(site.code);
@@ -369,7 +369,7 @@ TEST(StartupTest, RefusedBrushEndsTheProgramUncaughtWithoutABox)
     const DWORD exitCode = run.exitCode;
 
     EXPECT_NE(output.find("brush refused"), std::string::npos) << output;
-    EXPECT_NE(output.find("Windows::WindowsError"), std::string::npos) << output;
+    EXPECT_NE(output.find("Core::WindowsError"), std::string::npos) << output;
     EXPECT_EQ(output.find("box shown"), std::string::npos) << output;
     EXPECT_EQ(output.find("entry ran"), std::string::npos) << output;
     EXPECT_EQ(exitCode, 3u) << output; // the runtime's abort

@@ -7,7 +7,7 @@
 #include "core/Errors.h"
 #include "support/ImportSwap.h"
 
-using Windows::WindowsError;
+using Core::WindowsError;
 
 namespace {
 std::string systemText(DWORD code)
@@ -37,7 +37,7 @@ TEST(ErrorTextTest, KnownCodeGivesTheSystemTextWithItsLineBreak)
 {
     const std::string expected = systemText(ERROR_FILE_NOT_FOUND);
     ASSERT_FALSE(expected.empty());
-    General::String text = WindowsError(ERROR_FILE_NOT_FOUND).ErrorText();
+    Core::String text = WindowsError(ERROR_FILE_NOT_FOUND).ErrorText();
     EXPECT_EQ(std::string(text.text()), expected);
     EXPECT_EQ(text.count, expected.size() + 1);
     const std::string shown = text.text();
@@ -47,7 +47,7 @@ TEST(ErrorTextTest, KnownCodeGivesTheSystemTextWithItsLineBreak)
 
 TEST(ErrorTextTest, UnknownCodeGivesUnknownError)
 {
-    General::String text = WindowsError(0x2000DEADu).ErrorText();
+    Core::String text = WindowsError(0x2000DEADu).ErrorText();
     EXPECT_STREQ(text.text(), "Unknown error.");
     EXPECT_EQ(text.count, 15u);
 }
@@ -56,7 +56,7 @@ TEST(ErrorTextTest, ResultCodesGoTheSameWay)
 {
     for (DWORD code : {0x80070002u, 0x80004005u, 0x8007FFFFu}) {
         const std::string expected = systemText(code);
-        General::String text = WindowsError(code).ErrorText();
+        Core::String text = WindowsError(code).ErrorText();
         EXPECT_EQ(std::string(text.text()), expected.empty() ? "Unknown error." : expected) << std::hex << code;
     }
 }
@@ -72,7 +72,7 @@ TEST(ErrorTextTest, SystemBlockIsFreedOnBothPaths)
 
     TestSupport::ImportSwap format("kernel32.dll", "FormatMessageA", reinterpret_cast<void*>(&failingFormat));
     localFrees = 0;
-    General::String text = WindowsError(ERROR_ACCESS_DENIED).ErrorText();
+    Core::String text = WindowsError(ERROR_ACCESS_DENIED).ErrorText();
     EXPECT_STREQ(text.text(), "Unknown error.");
     EXPECT_EQ(localFrees, 1);
 }

@@ -25,7 +25,10 @@
 using TestSupport::EnumerationSwap;
 using TestSupport::ImportSwap;
 using TestSupport::ProcedureSwap;
-using namespace Windows;
+using namespace Core;
+using namespace Toolkit;
+using namespace Controls;
+using namespace App;
 using namespace Inspection;
 using namespace Details;
 

@@ -483,7 +483,7 @@ TEST(DebugPrivilegeGuardTest, FailureRaisesTheCodeReadBeforeClosing)
     try {
         guard.enable();
         FAIL() << "no exception";
-    } catch (const Windows::WindowsError& error) {
+    } catch (const Core::WindowsError& error) {
         EXPECT_EQ(error.code, static_cast<uint32_t>(ERROR_INVALID_HANDLE));
     }
     EXPECT_EQ(guard.token, nullptr);
@@ -506,7 +506,7 @@ TEST_F(ModuleListTest, OtherOpenFailureRaisesWithTheListEmptyAndPrivilegeRestore
     try {
         list.fill(GetCurrentProcessId());
         FAIL() << "no exception";
-    } catch (const Windows::WindowsError& error) {
+    } catch (const Core::WindowsError& error) {
         EXPECT_EQ(error.code, static_cast<uint32_t>(ERROR_NOT_ENOUGH_MEMORY));
     }
     EXPECT_TRUE(box.rows().empty());
@@ -516,7 +516,7 @@ TEST_F(ModuleListTest, OtherOpenFailureRaisesWithTheListEmptyAndPrivilegeRestore
 
     openResults = {ERROR_GEN_FAILURE};
     openCalls = 0;
-    EXPECT_THROW(list.fill(GetCurrentProcessId()), Windows::WindowsError);
+    EXPECT_THROW(list.fill(GetCurrentProcessId()), Core::WindowsError);
     EXPECT_EQ(openCalls, 1);
 }
 

@@ -23,7 +23,7 @@ TEST(ModuleSearchTest, MatchesAsFileNamesCompare)
         uint32_t found;
     } cases[] = {{L"\u00E9COLE", 1}, {L"\u03C9MEGA.DLL", 1}, {L"c:\\stra\u00DFe\\\u00E9cole\\\u03C9mega.dll", 1},
                  {L"strasse", 0},     {L"\u03C9mega.dlx", 0},  {L"", 0}};
-    General::Array<Inspection::ModuleIndex::Row> rows;
+    Core::Array<Inspection::ModuleIndex::Row> rows;
     for (const auto& c : cases) {
         search.filter(c.text, uint32_t(wcslen(c.text)), rows);
         EXPECT_EQ(rows.count, c.found) << "case " << (&c - cases);
@@ -64,7 +64,7 @@ TEST(RealModuleSearchTest, NamesAProcessItCouldNotOpenAfterTheMatches)
     ASSERT_EQ(index.processes[0].processId, refusedId);
     ASSERT_NE(index.processes[0].reason, Inspection::ModuleIndex::none);
     EXPECT_EQ(std::wstring(index.at(index.processes[0].reason)), L"Access Denied");
-    General::Array<Inspection::ModuleIndex::Row> rows;
+    Core::Array<Inspection::ModuleIndex::Row> rows;
     const Inspection::ModuleIndex::Counts counts = search.filter(L"KERNEL32.DLL", 12, rows);
     EXPECT_EQ(counts.unsearched, 1u);
     EXPECT_EQ(counts.processes, index.processes.count - 1);

@@ -158,7 +158,7 @@ TEST_F(ProcessListTest, FailedSnapshotRaisesItsCodeAndLeavesTheListEmpty)
     try {
         list.refill();
         FAIL() << "no exception";
-    } catch (const Windows::WindowsError& error) {
+    } catch (const Core::WindowsError& error) {
         EXPECT_EQ(error.code, static_cast<uint32_t>(ERROR_NOT_ENOUGH_MEMORY));
     }
     EXPECT_TRUE(box.rows().empty());

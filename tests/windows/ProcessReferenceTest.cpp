@@ -24,7 +24,7 @@ TEST(ProcessReferenceTest, EndWaitsForTheLastHolder)
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"shell32.dll"), "SHGetInstanceExplorer")));
     ASSERT_NE(get, nullptr);
     {
-        Windows::ProcessReference reference;
+        App::ProcessReference reference;
         IUnknown* held = nullptr;
         ASSERT_EQ(get(&held), S_OK);
         CloseHandle(CreateThread(nullptr, 0, &sheetThread, held, 0, nullptr));

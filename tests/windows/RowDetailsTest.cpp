@@ -25,7 +25,9 @@
 
 using TestSupport::ImportSwap;
 using TestSupport::PlainListBox;
-using namespace Windows;
+using namespace Core;
+using namespace Toolkit;
+using namespace App;
 using namespace Inspection;
 using namespace Details;
 

@@ -10,7 +10,8 @@
 #include "toolkit/Dpi.h"
 
 using TestSupport::ImportSwap;
-using namespace Windows;
+using namespace Core;
+using namespace Toolkit;
 using namespace Details;
 
 namespace {

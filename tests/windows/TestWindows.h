@@ -11,14 +11,14 @@
 namespace TestSupport {
 
 // A window object over a plain system list box, for the list logic alone.
-class PlainListBox : public Windows::Window {
+class PlainListBox : public Toolkit::Window {
 public:
     PlainListBox()
     {
         handle = CreateWindowExA(0, "LISTBOX", nullptr, WS_POPUP, 0, 0, 200, 200, nullptr, nullptr,
                                  GetModuleHandleA(nullptr), nullptr);
     }
-    HWND create(const Windows::CreateParams&) override { return handle; }
+    HWND create(const Toolkit::CreateParams&) override { return handle; }
 
     std::vector<std::string> rows() const
     {
@@ -41,7 +41,7 @@ template <class Object>
 void unregistered()
 {
     UnregisterClassA(Object::attributes.name, GetModuleHandleA(nullptr));
-    Windows::WindowClass<Object>::classAtom = 0;
+    Toolkit::WindowClass<Object>::classAtom = 0;
 }
 
 } // namespace TestSupport

@@ -22,7 +22,10 @@
 #include "toolkit/WindowClass.h"
 
 using TestSupport::ImportSwap;
-using namespace Windows;
+using namespace Core;
+using namespace Toolkit;
+using namespace Controls;
+using namespace App;
 using namespace Inspection;
 using namespace Details;
 
@@ -235,7 +238,7 @@ TEST_F(Toolkit, ChildDestroyedWithItsParentLeavesNoWindowToDestroy)
         }
         EXPECT_EQ(destroyCalls, 1);
         EXPECT_EQ(label.handle, nullptr);
-        EXPECT_THROW(label.setFocus(), General::StateError);
+        EXPECT_THROW(label.setFocus(), Core::StateError);
     }
     EXPECT_EQ(destroyCalls, 1);
 }
