@@ -1,8 +1,12 @@
 #pragma once
 
-// What the program means by two texts being the same, and by a process id
-// written out: one meaning of each, for every part that reads or compares.
+// What the program means by two texts being the same, by a text's length and
+// by a process id written out: one meaning of each, for every part that
+// reads, writes or compares.
 #include <cstdint>
+#include <cwchar>
+
+#include "Array.h"
 
 namespace Core {
 
@@ -17,6 +21,10 @@ inline bool sameText(const wchar_t* a, const wchar_t* b, bool anyCase = false)
     }
     return folded(*a) == folded(*b);
 }
+
+// A NUL-terminated text's length, and the text appended; null is empty.
+inline uint32_t textLength(const wchar_t* text) { return text != nullptr ? static_cast<uint32_t>(wcslen(text)) : 0; }
+inline void appendText(Array<wchar_t>& into, const wchar_t* text) { into.appendRange(text, textLength(text)); }
 
 // Decimal digits alone, within 32 bits, as a PID is written.
 inline bool parseProcessId(const wchar_t* text, uint32_t& id)

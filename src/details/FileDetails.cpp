@@ -1,5 +1,6 @@
 // Version resources and signatures of many files, read in parallel.
 #include "FileDetails.h"
+#include "core/Text.h"
 
 #include "core/FileName.h"
 #include "core/Handles.h"
@@ -39,7 +40,7 @@ void identify(HANDLE file, FileIdentity& into)
 
 bool DetailsReader::read(const wchar_t* path, FileDetails& into, const FileIdentity* known)
 {
-    const uint32_t length = static_cast<uint32_t>(lstrlenW(path));
+    const uint32_t length = Core::textLength(path);
     Core::extendedPath(path, length, extended);
     into.identity = FileIdentity();
     KernelHandle file(CreateFileW(extended.items, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,

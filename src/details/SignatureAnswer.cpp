@@ -1,15 +1,11 @@
 // A signature's answer in words.
 #include "SignatureAnswer.h"
 
+#include "core/Text.h"
+
 namespace Details {
 
 namespace {
-
-void append(Core::Array<wchar_t>& into, const wchar_t* text)
-{
-    while (text != nullptr && *text != L'\0')
-        into.appendRepeated(1, *text++);
-}
 
 // The codes WinVerifyTrust answers with (wintrust.h, winerror.h).
 const uint32_t noSignature = 0x800B0100;     // TRUST_E_NOSIGNATURE
@@ -21,6 +17,26 @@ const uint32_t testRoot = 0x800B010D;        // CERT_E_UNTRUSTEDTESTROOT
 const uint32_t distrusted = 0x800B0111;      // TRUST_E_EXPLICIT_DISTRUST
 const uint32_t expired = 0x800B0101;         // CERT_E_EXPIRED
 const uint32_t revoked = 0x800B010C;         // CERT_E_REVOKED
+
+// Each answer's word, and its tooltip line: `line` alone, or "Signed by
+// <signer>" and then `line`, or `line` and then the reason.
+enum class Line : uint8_t { Whole, Signer, Reason };
+const struct {
+    const wchar_t* word;
+    Line kind;
+    const wchar_t* line;
+} answers[] = {
+    {L"", Line::Whole, L"Verifying signature..."},
+    {L"signed", Line::Signer, L""},
+    {L"catalog", Line::Signer, L" (catalog)"},
+    {L"unsigned", Line::Whole, L"Not signed"},
+    {L"invalid", Line::Whole, L"Changed after signing"},
+    {L"untrusted", Line::Signer, L", but its root is not trusted"},
+    {L"distrusted", Line::Signer, L", but the certificate is explicitly distrusted"},
+    {L"expired", Line::Reason, L"Could not verify: "},
+    {L"revoked", Line::Reason, L"Could not verify: "},
+    {L"error", Line::Reason, L"Could not verify: "},
+};
 
 } // namespace
 
@@ -49,70 +65,19 @@ Signature signatureOf(uint32_t result, bool catalog)
     }
 }
 
-const wchar_t* signatureWord(Signature signature)
-{
-    switch (signature) {
-    case Signature::Pending:
-        return L"";
-    case Signature::Signed:
-        return L"signed";
-    case Signature::Catalog:
-        return L"catalog";
-    case Signature::Unsigned:
-        return L"unsigned";
-    case Signature::Invalid:
-        return L"invalid";
-    case Signature::Untrusted:
-        return L"untrusted";
-    case Signature::Distrusted:
-        return L"distrusted";
-    case Signature::Expired:
-        return L"expired";
-    case Signature::Revoked:
-        return L"revoked";
-    case Signature::Error:
-        break;
-    }
-    return L"error";
-}
+const wchar_t* signatureWord(Signature signature) { return answers[static_cast<uint8_t>(signature)].word; }
 
 void signatureLine(Signature signature, const wchar_t* signer, const wchar_t* reason, Core::Array<wchar_t>& into)
 {
+    const auto& answer = answers[static_cast<uint8_t>(signature)];
     into.dropBack(into.count);
-    switch (signature) {
-    case Signature::Pending:
-        append(into, L"Verifying signature...");
-        break;
-    case Signature::Signed:
-    case Signature::Catalog:
-        append(into, L"Signed by ");
-        append(into, signer != nullptr && *signer != L'\0' ? signer : L"an unnamed signer");
-        if (signature == Signature::Catalog)
-            append(into, L" (catalog)");
-        break;
-    case Signature::Unsigned:
-        append(into, L"Not signed");
-        break;
-    case Signature::Invalid:
-        append(into, L"Changed after signing");
-        break;
-    case Signature::Untrusted:
-        append(into, L"Signed by ");
-        append(into, signer != nullptr && *signer != L'\0' ? signer : L"an unnamed signer");
-        append(into, L", but its root is not trusted");
-        break;
-    case Signature::Distrusted:
-        append(into, L"Signed by ");
-        append(into, signer != nullptr && *signer != L'\0' ? signer : L"an unnamed signer");
-        append(into, L", but the certificate is explicitly distrusted");
-        break;
-    case Signature::Expired:
-    case Signature::Revoked:
-    case Signature::Error:
-        append(into, L"Could not verify: ");
-        append(into, reason);
-        break;
+    if (answer.kind == Line::Signer) {
+        Core::appendText(into, L"Signed by ");
+        Core::appendText(into, signer != nullptr && *signer != L'\0' ? signer : L"an unnamed signer");
     }
+    Core::appendText(into, answer.line);
+    if (answer.kind == Line::Reason)
+        Core::appendText(into, reason);
     into.appendRepeated(1, L'\0');
 }
 

@@ -1,5 +1,6 @@
 // A file's version resource, in whichever translation holds its strings.
 #include "VersionResource.h"
+#include "core/Text.h"
 
 #include <initializer_list>
 
@@ -18,7 +19,7 @@ void assign(Core::Array<wchar_t>& into, const wchar_t* text)
     into.dropBack(into.count);
     if (text == nullptr)
         return;
-    into.appendRange(text, static_cast<uint32_t>(lstrlenW(text)));
+    into.appendRange(text, Core::textLength(text));
     into.appendRepeated(1, L'\0');
 }
 

@@ -1,5 +1,6 @@
 // A fresh snapshot read into the index and searched as file names compare.
 #include "ModuleSearch.h"
+#include "core/Text.h"
 
 #include <tlhelp32.h>
 
@@ -36,7 +37,7 @@ void ModuleSearch::run(Wanted wanted, void* context)
             for (uint32_t i = 0; i < reader.count(); ++i)
                 index.addModule(reader.path(i), reader.length(i));
         } else if (const wchar_t* text = reasonText(outcome)) {
-            index.setReason(text, static_cast<uint32_t>(lstrlenW(text)));
+            index.setReason(text, Core::textLength(text));
         } else {
             WindowsError(reader.error).wideText(reason);
             index.setReason(reason.items, reason.count - 1);

@@ -1,5 +1,6 @@
 // A running process's image path, state, bitness and services.
 #include "ProcessFacts.h"
+#include "core/Text.h"
 
 // Vista's; the 32-bit build's headers, declaring XP, lack it.
 #ifndef PROCESS_QUERY_LIMITED_INFORMATION
@@ -91,7 +92,7 @@ void hostedServices(uint32_t processId, Core::Array<BYTE>& page, Core::Array<wch
                 continue;
             if (into.count != 0)
                 into.appendRange(L", ", 2);
-            into.appendRange(status[i].lpServiceName, static_cast<uint32_t>(lstrlenW(status[i].lpServiceName)));
+            into.appendRange(status[i].lpServiceName, Core::textLength(status[i].lpServiceName));
         }
         if (listed)
             break;

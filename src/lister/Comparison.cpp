@@ -1,5 +1,6 @@
 // Saved listings compared, two at a time however many there are.
 #include "Comparison.h"
+#include "core/Text.h"
 
 #include <cwchar>
 
@@ -90,7 +91,7 @@ bool expand(const ListerArguments& asked, Core::Array<wchar_t>& into, uint32_t& 
             if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
                 continue;
             starts.appendRepeated(1, names.count);
-            names.appendRange(found.cFileName, static_cast<uint32_t>(lstrlenW(found.cFileName)) + 1);
+            names.appendRange(found.cFileName, Core::textLength(found.cFileName) + 1);
         }
         if (search != INVALID_HANDLE_VALUE)
             FindClose(search);
@@ -106,8 +107,8 @@ bool expand(const ListerArguments& asked, Core::Array<wchar_t>& into, uint32_t& 
             for (uint32_t k = i; k > 0; --k) {
                 const wchar_t* x = names.items + starts[k - 1];
                 const wchar_t* y = names.items + starts[k];
-                Core::fold(x, static_cast<uint32_t>(lstrlenW(x)), a1);
-                Core::fold(y, static_cast<uint32_t>(lstrlenW(y)), b1);
+                Core::fold(x, Core::textLength(x), a1);
+                Core::fold(y, Core::textLength(y), b1);
                 if (std::wcscmp(a1.items, b1.items) <= 0)
                     break;
                 const uint32_t swap = starts[k - 1];
@@ -118,7 +119,7 @@ bool expand(const ListerArguments& asked, Core::Array<wchar_t>& into, uint32_t& 
         for (uint32_t i = 0; i < starts.count; ++i) {
             into.appendRange(argument, folder);
             const wchar_t* name = names.items + starts[i];
-            into.appendRange(name, static_cast<uint32_t>(lstrlenW(name)) + 1);
+            into.appendRange(name, Core::textLength(name) + 1);
             ++count;
         }
     }
@@ -169,7 +170,7 @@ Exit compareListed(const ListerArguments& asked, const DiffScope& scope, const F
             const wchar_t* base = name;
             for (const wchar_t* c = name; *c != L'\0'; ++c)
                 base = *c == L'\\' || *c == L'/' || *c == L':' ? c + 1 : base;
-            const uint32_t length = static_cast<uint32_t>(lstrlenW(base));
+            const uint32_t length = Core::textLength(base);
             listing.dropBack(listing.count);
             listing.appendRange(base, length > 4 ? length - 4 : length);
             listing.appendRepeated(1, L'\0');

@@ -5,6 +5,7 @@
 #include <initializer_list>
 
 #include "ListingDiff.h"
+#include "core/Text.h"
 
 namespace Lister {
 
@@ -64,10 +65,8 @@ void groupByExecutable(const SavedListing& listing, void (*fold)(const wchar_t*,
     for (uint32_t p = 0; p < listing.processes.count; ++p) {
         const SavedListing::Process& process = listing.processes[p];
         const wchar_t* name = folded.items + process.name;
-        uint32_t length = 0;
-        while (name[length] != L'\0')
-            ++length;
-        exeKey.appendRepeated(1, process.moduleCount != 0 ? keyOf[process.firstModule] : into.keep(name, length));
+        exeKey.appendRepeated(1, process.moduleCount != 0 ? keyOf[process.firstModule]
+                                                          : into.keep(name, Core::textLength(name)));
         order.appendRepeated(1, p);
     }
     const auto key = [&into, &exeKey](uint32_t p) { return into.at(exeKey[p]); };
@@ -96,7 +95,7 @@ void groupByExecutable(const SavedListing& listing, void (*fold)(const wchar_t*,
             for (uint32_t m = process.firstModule; m < process.firstModule + process.moduleCount; ++m)
                 members.appendRepeated(1, m);
             if (process.moduleCount == 0 && process.reason != SavedListing::none && group.reason == SavedListing::none)
-                group.reason = into.keep(listing.at(process.reason), static_cast<uint32_t>(std::wcslen(listing.at(process.reason))));
+                group.reason = into.keep(listing.at(process.reason), Core::textLength(listing.at(process.reason)));
         }
         std::sort(members.items, members.items + members.count, [&](uint32_t a, uint32_t b) {
             const int sign = std::wcscmp(into.at(keyOf[a]), into.at(keyOf[b]));
@@ -110,12 +109,12 @@ void groupByExecutable(const SavedListing& listing, void (*fold)(const wchar_t*,
             const auto copied = [&](uint32_t offset) {
                 return offset == SavedListing::none
                            ? SavedListing::none
-                           : into.keep(listing.at(offset), static_cast<uint32_t>(std::wcslen(listing.at(offset))));
+                           : into.keep(listing.at(offset), Core::textLength(listing.at(offset)));
             };
             into.modules.appendRepeated(1, SavedListing::Module{into.keep(listing.at(module.path), module.length),
                                                                 module.length, copied(module.version),
                                                                 copied(module.signer), keyOf[m],
-                                                                static_cast<uint32_t>(std::wcslen(into.at(keyOf[m])))});
+                                                                Core::textLength(into.at(keyOf[m]))});
             ++group.moduleCount;
         }
         // Readable processes of it answer for it; an unread one alone does not.

@@ -15,6 +15,7 @@
 #include "core/Handles.h"
 #include "core/WideText.h"
 #include "inspection/ModuleSearch.h"
+#include "core/Text.h"
 
 using namespace Lister;
 
@@ -101,7 +102,7 @@ Exit diff(const ListerArguments& asked, StreamWriter& out, StreamWriter& errors,
     if (asked.name != nullptr)
         scope.name = selection.askedName.items;
     if (asked.text != nullptr) {
-        Core::fold(asked.text, static_cast<uint32_t>(lstrlenW(asked.text)), text);
+        Core::fold(asked.text, Core::textLength(asked.text), text);
         scope.text = text.items;
     }
     return compareListed(asked, scope, {&takeFresh, &selection}, out, errors);
@@ -132,7 +133,7 @@ Exit run(const ListerArguments& asked, StreamWriter& out, StreamWriter& errors)
     }
     Selection selection = {&asked, {}, {}};
     if (asked.name != nullptr)
-        Core::fold(asked.name, static_cast<uint32_t>(lstrlenW(asked.name)), selection.askedName);
+        Core::fold(asked.name, Core::textLength(asked.name), selection.askedName);
     if (asked.mode == ListerArguments::Diff)
         return diff(asked, out, errors, selection);
     Inspection::ModuleSearch finder;

@@ -23,9 +23,7 @@ bool bad(ListerArguments& into, const wchar_t* problem, const wchar_t* culprit)
 // A file name ending in ".csv", in any case.
 bool endsWithCsv(const wchar_t* argument)
 {
-    uint32_t length = 0;
-    while (argument[length] != L'\0')
-        ++length;
+    const uint32_t length = Core::textLength(argument);
     return length > 4 && Core::sameText(argument + length - 4, L".csv", true);
 }
 

@@ -1,5 +1,6 @@
 // The console lister's listing and search written out.
 #include "ListerOutput.h"
+#include "core/Text.h"
 
 namespace Lister {
 
@@ -80,7 +81,7 @@ Exit search(Listing& listing, StreamWriter& errors, Inspection::ModuleSearch& fi
     const ListerArguments& arguments = listing.arguments;
     Core::Array<ModuleIndex::Row> rows;
     const ModuleIndex::Counts counts =
-        finder.filter(arguments.text, static_cast<uint32_t>(lstrlenW(arguments.text)), rows);
+        finder.filter(arguments.text, Core::textLength(arguments.text), rows);
     const ModuleIndex& index = finder.index;
     bool any = false;
     for (uint32_t i = 0; i < rows.count; ++i) {

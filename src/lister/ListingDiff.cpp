@@ -30,13 +30,13 @@ struct Side {
             const wchar_t* name = fileName(folded.items + process.key);
             if (scope.byId ? process.processId != scope.processId
                            : scope.name != nullptr &&
-                                 !sameExecutable(name, uint32_t(std::wcslen(name)), scope.name,
-                                                 uint32_t(std::wcslen(scope.name))))
+                                 !sameExecutable(name, Core::textLength(name), scope.name,
+                                                 Core::textLength(scope.name)))
                 continue;
             const uint32_t first = kept.count;
             for (uint32_t m = process.firstModule; m < process.firstModule + process.moduleCount; ++m) {
                 if (scope.text == nullptr || containsOrdinal(path(m), listing.modules[m].keyLength, scope.text,
-                                                             uint32_t(std::wcslen(scope.text))))
+                                                             Core::textLength(scope.text)))
                     kept.appendRepeated(1, m);
             }
             // A search names a process that started or ended only when it

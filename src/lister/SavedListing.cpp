@@ -170,12 +170,7 @@ uint32_t SavedListing::keep(const wchar_t* field, uint32_t length)
 
 void SavedListing::add(const Rows::ResultRow& row)
 {
-    const auto kept = [this](const wchar_t* field) {
-        uint32_t length = 0;
-        while (field != nullptr && field[length] != L'\0')
-            ++length;
-        return keep(field, length);
-    };
+    const auto kept = [this](const wchar_t* field) { return keep(field, Core::textLength(field)); };
     const uint32_t name = kept(row.process);
     const uint32_t path = keep(row.path, row.pathLength);
     const uint32_t status = kept(row.status);

@@ -1,5 +1,6 @@
 // The console lister's output: UTF-16 to a console, UTF-8 elsewhere.
 #include "StreamWriter.h"
+#include "core/Text.h"
 
 #include "core/Errors.h"
 
@@ -38,7 +39,7 @@ void StreamWriter::added()
         flush();
 }
 
-void StreamWriter::text(const wchar_t* source) { text(source, static_cast<uint32_t>(lstrlenW(source))); }
+void StreamWriter::text(const wchar_t* source) { text(source, Core::textLength(source)); }
 
 void StreamWriter::flush()
 {
@@ -83,13 +84,13 @@ void StreamWriter::flush()
 
 OutputFile::OutputFile(const wchar_t* name)
 {
-    const uint32_t length = static_cast<uint32_t>(lstrlenW(name));
+    const uint32_t length = Core::textLength(name);
     target.appendRange(name, length + 1);
     // Beside it, so that the move is a rename on the same volume.
     wchar_t tail[40];
     wsprintfW(tail, L".%lu.orrimel-tmp", GetCurrentProcessId());
     temporary.appendRange(name, length);
-    temporary.appendRange(tail, static_cast<uint32_t>(lstrlenW(tail)) + 1);
+    temporary.appendRange(tail, Core::textLength(tail) + 1);
     file.reset(CreateFileW(temporary.items, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid())
         throw WindowsError(GetLastError());

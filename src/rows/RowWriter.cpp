@@ -5,15 +5,9 @@
 
 namespace Rows {
 
-namespace {
+using namespace Core;
 
-uint32_t lengthOf(const wchar_t* text)
-{
-    uint32_t length = 0;
-    while (text != nullptr && text[length] != L'\0')
-        ++length;
-    return length;
-}
+namespace {
 
 // Writes the digits and a NUL; returns how many digits.
 uint32_t formatNumber(uint32_t value, wchar_t (&into)[16])
@@ -40,93 +34,39 @@ const Column resultColumns[9] = {Column::Process, Column::PID,     Column::Path,
 const Column changeColumns[7] = {Column::Listing, Column::Change, Column::Process, Column::PID,
                                  Column::Path,    Column::Before, Column::After};
 
-const wchar_t* columnName(Column column)
-{
-    switch (column) {
-    case Column::Process:
-        return L"Process";
-    case Column::Name:
-        return L"Name";
-    case Column::PID:
-        return L"PID";
-    case Column::Path:
-        return L"Path";
-    case Column::Status:
-        return L"Status";
-    case Column::Version:
-        return L"Version";
-    case Column::Company:
-        return L"Company";
-    case Column::Description:
-        return L"Description";
-    case Column::Signer:
-        return L"Signer";
-    case Column::Signature:
-        return L"Signature";
-    case Column::Change:
-        return L"Change";
-    case Column::Before:
-        return L"Before";
-    case Column::After:
-        return L"After";
-    case Column::Listing:
-        return L"Listing";
-    }
-    return L"";
-}
+// Each column's name, and the row's text under it (null for PID and Path,
+// which are not plain texts), in the order of Column.
+const struct {
+    const wchar_t* name;
+    const wchar_t* const ResultRow::*text;
+} columnTable[] = {
+    {L"Process", &ResultRow::process},         {L"Name", &ResultRow::name},
+    {L"PID", nullptr},                         {L"Path", nullptr},
+    {L"Status", &ResultRow::status},           {L"Version", &ResultRow::version},
+    {L"Company", &ResultRow::company},         {L"Description", &ResultRow::description},
+    {L"Signer", &ResultRow::signer},           {L"Signature", &ResultRow::signature},
+    {L"Change", &ResultRow::change},           {L"Before", &ResultRow::before},
+    {L"After", &ResultRow::after},             {L"Listing", &ResultRow::listing},
+};
+
+const wchar_t* columnName(Column column) { return columnTable[static_cast<uint8_t>(column)].name; }
 
 const wchar_t* RowWriter::cell(const ResultRow& row, Column column, wchar_t (&number)[16], uint32_t& length)
 {
-    const wchar_t* text = nullptr;
-    switch (column) {
-    case Column::Process:
-        text = row.process;
-        break;
-    case Column::Name:
-        text = row.name;
-        break;
-    case Column::PID:
+    if (column == Column::PID) {
         length = row.executable ? 0 : formatNumber(row.processId, number);
         return row.executable ? L"" : number;
-    case Column::Path:
+    }
+    if (column == Column::Path) {
         length = row.path != nullptr ? row.pathLength : 0;
         return row.path != nullptr ? row.path : L"";
-    case Column::Status:
-        text = row.status;
-        break;
-    case Column::Version:
-        text = row.version;
-        break;
-    case Column::Company:
-        text = row.company;
-        break;
-    case Column::Description:
-        text = row.description;
-        break;
-    case Column::Signer:
-        text = row.signer;
-        break;
-    case Column::Signature:
-        text = row.signature;
-        break;
-    case Column::Change:
-        text = row.change;
-        break;
-    case Column::Before:
-        text = row.before;
-        break;
-    case Column::After:
-        text = row.after;
-        break;
-    case Column::Listing:
-        text = row.listing;
-        break;
     }
-    length = lengthOf(text);
+    const wchar_t* text = row.*columnTable[static_cast<uint8_t>(column)].text;
+    length = textLength(text);
     return text != nullptr ? text : L"";
 }
 
-void RowWriter::field(Core::Array<wchar_t>& into, uint32_t index, const wchar_t* text, uint32_t length) const
+void RowWriter::field(Array<wchar_t>& into, uint32_t index, const wchar_t* text, uint32_t length) const
 {
     if (format == RowFormat::Csv) {
         if (index != 0)
@@ -139,14 +79,14 @@ void RowWriter::field(Core::Array<wchar_t>& into, uint32_t index, const wchar_t*
     into.appendRange(text, length);
 }
 
-void RowWriter::header(Core::Array<wchar_t>& into) const
+void RowWriter::header(Array<wchar_t>& into) const
 {
     for (uint32_t i = 0; i < count; ++i)
-        field(into, i, columnName(columns[i]), lengthOf(columnName(columns[i])));
+        field(into, i, columnName(columns[i]), textLength(columnName(columns[i])));
     into.appendRange(L"\r\n", 2);
 }
 
-void RowWriter::row(Core::Array<wchar_t>& into, const ResultRow& row) const
+void RowWriter::row(Array<wchar_t>& into, const ResultRow& row) const
 {
     wchar_t number[16];
     uint32_t length = 0;
@@ -171,9 +111,9 @@ void RowWriter::row(Core::Array<wchar_t>& into, const ResultRow& row) const
     into.appendRange(L"\r\n", 2);
 }
 
-void RowWriter::change(Core::Array<wchar_t>& into, const ResultRow& row) const
+void RowWriter::change(Array<wchar_t>& into, const ResultRow& row) const
 {
-    const auto is = [&row](const wchar_t* word) { return Core::sameText(row.change, word); };
+    const auto is = [&row](const wchar_t* word) { return sameText(row.change, word); };
     const auto label = [&into, &row]() {
         if (row.executable)
             appendText(into, row.process);
@@ -213,7 +153,7 @@ void RowWriter::change(Core::Array<wchar_t>& into, const ResultRow& row) const
     }
 }
 
-void RowWriter::details(Core::Array<wchar_t>& into, const ResultRow& row) const
+void RowWriter::details(Array<wchar_t>& into, const ResultRow& row) const
 {
     wchar_t number[16];
     uint32_t length = 0;
@@ -228,15 +168,13 @@ void RowWriter::details(Core::Array<wchar_t>& into, const ResultRow& row) const
     }
 }
 
-void appendText(Core::Array<wchar_t>& into, const wchar_t* text) { into.appendRange(text, lengthOf(text)); }
-
-void appendNumber(Core::Array<wchar_t>& into, uint32_t value)
+void appendNumber(Array<wchar_t>& into, uint32_t value)
 {
     wchar_t digits[16];
     into.appendRange(digits, formatNumber(value, digits));
 }
 
-void appendProcessLabel(Core::Array<wchar_t>& into, const wchar_t* name, uint32_t processId)
+void appendProcessLabel(Array<wchar_t>& into, const wchar_t* name, uint32_t processId)
 {
     appendText(into, name);
     appendText(into, L" (PID ");
@@ -244,20 +182,20 @@ void appendProcessLabel(Core::Array<wchar_t>& into, const wchar_t* name, uint32_
     into.appendRepeated(1, L')');
 }
 
-void appendCount(Core::Array<wchar_t>& into, uint32_t count, const wchar_t* one, const wchar_t* many)
+void appendCount(Array<wchar_t>& into, uint32_t count, const wchar_t* one, const wchar_t* many)
 {
     appendNumber(into, count);
     into.appendRepeated(1, L' ');
     appendText(into, count == 1 ? one : many);
 }
 
-void appendUnsearched(Core::Array<wchar_t>& into, uint32_t count)
+void appendUnsearched(Array<wchar_t>& into, uint32_t count)
 {
     appendCount(into, count, L"process", L"processes");
     appendText(into, L" could not be searched");
 }
 
-void appendCounts(Core::Array<wchar_t>& into, const Inspection::ModuleIndex::Counts& counts)
+void appendCounts(Array<wchar_t>& into, const Inspection::ModuleIndex::Counts& counts)
 {
     appendCount(into, counts.modules, L"module", L"modules");
     appendText(into, L" found in ");
@@ -267,7 +205,7 @@ void appendCounts(Core::Array<wchar_t>& into, const Inspection::ModuleIndex::Cou
     into.appendRepeated(1, L'.');
 }
 
-void appendCsvField(Core::Array<wchar_t>& into, const wchar_t* field, uint32_t length)
+void appendCsvField(Array<wchar_t>& into, const wchar_t* field, uint32_t length)
 {
     bool quoted = false;
     for (uint32_t i = 0; i < length && !quoted; ++i)

@@ -98,8 +98,7 @@ extern const Column resultColumns[9];
 // A comparison's columns, the first (Listing) where many are compared.
 extern const Column changeColumns[7];
 
-// A NUL-terminated text (null: nothing), and a number in decimal.
-void appendText(Core::Array<wchar_t>& into, const wchar_t* text);
+// A number in decimal.
 void appendNumber(Core::Array<wchar_t>& into, uint32_t value);
 // "name (PID n)".
 void appendProcessLabel(Core::Array<wchar_t>& into, const wchar_t* name, uint32_t processId);
