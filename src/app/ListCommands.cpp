@@ -8,6 +8,7 @@
 #include <new>
 
 #include "core/Errors.h"
+#include "core/Text.h"
 #include "rows/RowWriter.h"
 #include "resources/ResourceIds.h"
 #include "toolkit/Clipboard.h"
@@ -31,7 +32,7 @@ const Column moduleColumns[] = {Column::Name, Column::Path};
 
 bool isModuleList(const MainLists& lists, HWND list) { return list == lists.modules.listBox->handle; }
 
-const wchar_t* textOf(const Core::Array<wchar_t>& text) { return text.count != 0 ? text.items : L""; }
+const wchar_t* textOf(const Array<wchar_t>& text) { return text.count != 0 ? text.items : L""; }
 
 void openFolder(const wchar_t* path)
 {
@@ -60,37 +61,29 @@ void showProperties(HWND owner, const wchar_t* path)
         throw WindowsError(GetLastError());
 }
 
+// The selected row's path; a process's name where its image path cannot be
+// read.
 void copy(const MainLists& lists, HWND list)
 {
-    Core::Array<wchar_t> text;
-    if (isModuleList(lists, list)) {
-        const ModuleEntry* module = lists.modules.selectedEntry();
-        if (module == nullptr || module->widePath.count < 2)
-            return;
-        text.appendRange(module->widePath.items, module->widePath.count - 1);
-    } else {
-        const ProcessEntry* process = lists.processes.selectedEntry();
-        if (process == nullptr)
-            return;
-        // Its image path, or its name when that cannot be read.
-        if (readImagePath(process->processId, text))
-            text.dropBack(1);
-        else
-            text.appendRange(process->wideName.items, process->wideName.count != 0 ? process->wideName.count - 1 : 0);
-    }
-    putOnClipboard(lists.owner, text.items, text.count);
+    Array<wchar_t> buffer;
+    const wchar_t* text = selectedPath(lists, list, buffer);
+    const ProcessEntry* process = isModuleList(lists, list) ? nullptr : lists.processes.selectedEntry();
+    if (text == nullptr && process != nullptr)
+        text = textOf(process->wideName);
+    if (text != nullptr)
+        putOnClipboard(lists.owner, text, textLength(text));
 }
 
 } // namespace
 
-void processListText(const ProcessList& processes, Core::Array<wchar_t>& into)
+void processListText(const ProcessList& processes, Array<wchar_t>& into)
 {
-    const Rows::RowWriter writer(Rows::RowFormat::Tab, processColumns, 3);
+    const RowWriter writer(RowFormat::Tab, processColumns, 3);
     writer.header(into);
-    Core::Array<wchar_t> path;
+    Array<wchar_t> path;
     for (uint32_t i = 0; i < processes.entries.count; ++i) {
         const ProcessEntry& entry = *processes.entries[i];
-        Rows::ResultRow row;
+        ResultRow row;
         row.name = textOf(entry.wideName);
         row.processId = entry.processId;
         if (readImagePath(entry.processId, path)) {
@@ -101,19 +94,19 @@ void processListText(const ProcessList& processes, Core::Array<wchar_t>& into)
     }
 }
 
-void moduleListText(const ModuleList& modules, Core::Array<wchar_t>& into)
+void moduleListText(const ModuleList& modules, Array<wchar_t>& into)
 {
-    const Rows::RowWriter writer(Rows::RowFormat::Tab, moduleColumns, 2);
+    const RowWriter writer(RowFormat::Tab, moduleColumns, 2);
     writer.header(into);
     // The reason row, as it reads: its one field.
     if (const wchar_t* reason = reasonText(modules.outcome)) {
-        Rows::ResultRow row;
+        ResultRow row;
         row.name = reason;
-        Rows::RowWriter(Rows::RowFormat::Tab, moduleColumns, 1).row(into, row);
+        RowWriter(RowFormat::Tab, moduleColumns, 1).row(into, row);
     }
     for (uint32_t i = 0; i < modules.entries.count; ++i) {
         const ModuleEntry& entry = *modules.entries[i];
-        Rows::ResultRow row;
+        ResultRow row;
         uint32_t length = 0;
         row.name = entry.wideName(length);
         row.path = textOf(entry.widePath);
@@ -122,7 +115,7 @@ void moduleListText(const ModuleList& modules, Core::Array<wchar_t>& into)
     }
 }
 
-const wchar_t* selectedPath(const MainLists& lists, HWND list, Core::Array<wchar_t>& buffer)
+const wchar_t* selectedPath(const MainLists& lists, HWND list, Array<wchar_t>& buffer)
 {
     if (isModuleList(lists, list)) {
         const ModuleEntry* module = lists.modules.selectedEntry();
@@ -134,7 +127,7 @@ const wchar_t* selectedPath(const MainLists& lists, HWND list, Core::Array<wchar
 
 void perform(const MainLists& lists, HWND list, UINT command)
 {
-    Core::Array<wchar_t> buffer;
+    Array<wchar_t> buffer;
     const char* action = command == IDM_OPEN_FOLDER ? "Open Containing Folder"
                          : command == IDM_PROPERTIES ? "Properties"
                                                      : "Copy";

@@ -48,51 +48,25 @@ private:
     Type held;
 };
 
+// A handle that null leaves empty, given back by `Close`.
+template <class T, auto Close>
+struct NullTraits {
+    using Type = T;
+    static Type empty() { return nullptr; }
+    static bool valid(Type value) { return value != nullptr; }
+    static void close(Type value) { Close(value); }
+};
+
 // A process, thread, snapshot, file or event. Null and INVALID_HANDLE_VALUE
 // hold nothing.
-struct KernelTraits {
-    using Type = HANDLE;
-    static Type empty() { return nullptr; }
+struct KernelTraits : NullTraits<HANDLE, CloseHandle> {
     static bool valid(Type value) { return value != nullptr && value != INVALID_HANDLE_VALUE; }
-    static void close(Type value) { CloseHandle(value); }
 };
 using KernelHandle = UniqueHandle<KernelTraits>;
-
-// A pen, bitmap or font.
-struct GdiTraits {
-    using Type = HGDIOBJ;
-    static Type empty() { return nullptr; }
-    static bool valid(Type value) { return value != nullptr; }
-    static void close(Type value) { DeleteObject(value); }
-};
-using GdiObject = UniqueHandle<GdiTraits>;
-
-// A memory device context.
-struct MemoryDcTraits {
-    using Type = HDC;
-    static Type empty() { return nullptr; }
-    static bool valid(Type value) { return value != nullptr; }
-    static void close(Type value) { DeleteDC(value); }
-};
-using MemoryDc = UniqueHandle<MemoryDcTraits>;
-
-// The service manager, or a service.
-struct ServiceTraits {
-    using Type = SC_HANDLE;
-    static Type empty() { return nullptr; }
-    static bool valid(Type value) { return value != nullptr; }
-    static void close(Type value) { CloseServiceHandle(value); }
-};
-using ServiceHandle = UniqueHandle<ServiceTraits>;
-
-// A menu no window owns.
-struct MenuTraits {
-    using Type = HMENU;
-    static Type empty() { return nullptr; }
-    static bool valid(Type value) { return value != nullptr; }
-    static void close(Type value) { DestroyMenu(value); }
-};
-using MenuHandle = UniqueHandle<MenuTraits>;
+using GdiObject = UniqueHandle<NullTraits<HGDIOBJ, DeleteObject>>;           // a pen, bitmap or font
+using MemoryDc = UniqueHandle<NullTraits<HDC, DeleteDC>>;                    // a memory device context
+using ServiceHandle = UniqueHandle<NullTraits<SC_HANDLE, CloseServiceHandle>>; // the manager, or a service
+using MenuHandle = UniqueHandle<NullTraits<HMENU, DestroyMenu>>;             // a menu no window owns
 
 // A critical section, made with its holder and deleted with it.
 class CriticalSection {

@@ -12,6 +12,15 @@ namespace Lister {
 
 namespace {
 
+// Where a path's file name starts: past its last \, / or :.
+uint32_t nameStart(const wchar_t* path)
+{
+    uint32_t start = 0;
+    for (uint32_t i = 0; path[i] != L'\0'; ++i)
+        start = path[i] == L'\\' || path[i] == L'/' || path[i] == L':' ? i + 1 : start;
+    return start;
+}
+
 // The whole file, or WindowsError.
 void readWhole(const wchar_t* path, Core::Array<char>& into)
 {
@@ -44,13 +53,7 @@ Exit readListing(const wchar_t* file, SavedListing& into, StreamWriter& errors)
     try {
         readWhole(file, bytes);
     } catch (Core::WindowsError& error) {
-        Core::Array<wchar_t> text;
-        error.wideText(text);
-        errors.text(L"orrimel: ");
-        errors.text(file);
-        errors.text(L": ");
-        errors.text(text.items, text.count - 1);
-        errors.endLine();
+        errors.failure(file, error);
         return Failure;
     }
     if (into.read(bytes.items, bytes.count, problem))
@@ -70,13 +73,8 @@ bool expand(const ListerArguments& asked, Core::Array<wchar_t>& into, uint32_t& 
 {
     for (uint32_t a = 0; a < asked.afterCount; ++a) {
         const wchar_t* argument = asked.after[a];
-        uint32_t length = 0, folder = 0;
-        bool pattern = false;
-        for (; argument[length] != L'\0'; ++length) {
-            pattern = pattern || argument[length] == L'*' || argument[length] == L'?';
-            folder = argument[length] == L'\\' || argument[length] == L'/' || argument[length] == L':' ? length + 1
-                                                                                                         : folder;
-        }
+        const uint32_t length = Core::textLength(argument), folder = nameStart(argument);
+        const bool pattern = std::wcspbrk(argument, L"*?") != nullptr;
         patterns = patterns || pattern;
         if (!pattern) {
             into.appendRange(argument, length + 1);
@@ -167,9 +165,7 @@ Exit compareListed(const ListerArguments& asked, const DiffScope& scope, const F
         // Named by the file's base name, without ".csv": a file saved per
         // machine names the machine.
         if (many) {
-            const wchar_t* base = name;
-            for (const wchar_t* c = name; *c != L'\0'; ++c)
-                base = *c == L'\\' || *c == L'/' || *c == L':' ? c + 1 : base;
+            const wchar_t* base = name + nameStart(name);
             const uint32_t length = Core::textLength(base);
             listing.dropBack(listing.count);
             listing.appendRange(base, length > 4 ? length - 4 : length);
@@ -189,7 +185,7 @@ Exit compareListed(const ListerArguments& asked, const DiffScope& scope, const F
             out.text(L"  no change\r\n");
         out.added();
         changed += changes != 0 ? 1 : 0;
-        name += count != 0 ? lstrlenW(name) + 1 : 0;
+        name += count != 0 ? Core::textLength(name) + 1 : 0;
     }
     return changed != 0 ? NothingMatched : Found;
 }

@@ -174,11 +174,7 @@ int runLister(int count, wchar_t** arguments)
     } catch (Core::WindowsError& error) {
         code = Failure;
         errors.pending.dropBack(errors.pending.count);
-        Core::Array<wchar_t> text;
-        error.wideText(text);
-        errors.text(L"orrimel: ");
-        errors.text(text.items, text.count - 1);
-        errors.endLine();
+        errors.failure(nullptr, error);
     } catch (std::bad_alloc&) {
         code = Failure;
         errors.pending.dropBack(errors.pending.count);

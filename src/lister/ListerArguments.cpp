@@ -38,22 +38,25 @@ bool take(ListerArguments& into, int& i, int count, const wchar_t* const* argume
         into.mode = ListerArguments::Version;
         return false;
     }
-    if (isSwitch(argument, L"--csv", L"/csv")) {
-        into.csv = true;
-        return true;
-    }
-    if (isSwitch(argument, L"--strict", L"/strict")) {
-        into.strict = true;
-        return true;
-    }
-    if (isSwitch(argument, L"--details", L"/details")) {
-        into.details = true;
-        return true;
-    }
-    // Which modules are not signed says how each is signed.
-    if (isSwitch(argument, L"--unsigned", L"/unsigned")) {
-        into.unsignedOnly = into.details = true;
-        return true;
+    // The switches that set a flag; which modules are not signed says how
+    // each is signed, so --unsigned sets the details too.
+    static const struct {
+        const wchar_t* dashed;
+        const wchar_t* slashed;
+        bool ListerArguments::*flag;
+        bool ListerArguments::*also;
+    } flags[] = {{L"--csv", L"/csv", &ListerArguments::csv, nullptr},
+                 {L"--strict", L"/strict", &ListerArguments::strict, nullptr},
+                 {L"--details", L"/details", &ListerArguments::details, nullptr},
+                 {L"--unsigned", L"/unsigned", &ListerArguments::unsignedOnly, &ListerArguments::details},
+                 {L"--by-name", L"/by-name", &ListerArguments::byName, nullptr}};
+    for (const auto& flag : flags) {
+        if (isSwitch(argument, flag.dashed, flag.slashed)) {
+            into.*flag.flag = true;
+            if (flag.also != nullptr)
+                into.*flag.also = true;
+            return true;
+        }
     }
     if (isSwitch(argument, L"-m", L"/m")) {
         if (into.text != nullptr)
@@ -83,10 +86,6 @@ bool take(ListerArguments& into, int& i, int count, const wchar_t* const* argume
             ++i;
         }
         into.mode = ListerArguments::Diff;
-        return true;
-    }
-    if (isSwitch(argument, L"--by-name", L"/by-name")) {
-        into.byName = true;
         return true;
     }
     if (isSwitch(argument, L"-o", L"/o") || isSwitch(argument, L"--output", nullptr)) {

@@ -113,4 +113,17 @@ void OutputFile::commit()
     committed = true;
 }
 
+void StreamWriter::failure(const wchar_t* about, const WindowsError& error)
+{
+    Core::Array<wchar_t> words;
+    error.wideText(words);
+    text(L"orrimel: ");
+    if (about != nullptr) {
+        text(about);
+        text(L": ");
+    }
+    text(words.items, words.count - 1);
+    endLine();
+}
+
 } // namespace Lister

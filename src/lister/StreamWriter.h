@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "core/Array.h"
+#include "core/Errors.h"
 #include "core/Handles.h"
 
 namespace Lister {
@@ -29,6 +30,8 @@ public:
     void text(const wchar_t* text, uint32_t length);
     void text(const wchar_t* text);
     void endLine() { text(L"\r\n", 2); }
+    // "orrimel: <about>: <the system's words>", or without `about`, and CR LF.
+    void failure(const wchar_t* about, const Core::WindowsError& error);
     // What was appended to `pending` directly is written once it is large.
     void added();
     void flush();
