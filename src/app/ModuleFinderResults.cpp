@@ -11,7 +11,6 @@
 using namespace Core;
 using namespace Toolkit;
 using namespace Details;
-using namespace Rows;
 
 namespace App {
 

@@ -10,9 +10,9 @@
 #include "inspection/ProcessStatus.h"
 #include "rows/RowTip.h"
 
-using namespace Core;
 using namespace Inspection;
-using namespace Details;
+
+using namespace Core;
 
 namespace App {
 

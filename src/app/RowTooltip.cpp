@@ -7,9 +7,10 @@
 #include "toolkit/CommonControls.h"
 #include "toolkit/Window.h"
 
-using namespace Toolkit;
-using namespace Inspection;
 using namespace Details;
+using namespace Inspection;
+
+using namespace Toolkit;
 
 namespace App {
 

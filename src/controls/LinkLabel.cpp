@@ -10,7 +10,6 @@
 
 using namespace Core;
 using namespace Toolkit;
-using namespace Controls;
 
 namespace Controls {
 

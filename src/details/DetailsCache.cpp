@@ -9,8 +9,6 @@
 
 namespace Details {
 
-using namespace Core;
-
 namespace {
 
 void copy(const FileDetails& from, FileDetails& to)

@@ -5,9 +5,9 @@
 #include "core/FileName.h"
 #include "core/Handles.h"
 
-namespace Details {
-
 using namespace Core;
+
+namespace Details {
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <softpub.h>
 #include <wintrust.h>
 
-namespace Details {
-
 using namespace Core;
+
+namespace Details {
 
 namespace {
 

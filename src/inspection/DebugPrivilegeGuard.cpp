@@ -3,9 +3,9 @@
 
 #include "core/Errors.h"
 
-namespace Inspection {
-
 using namespace Core;
+
+namespace Inspection {
 
 void DebugPrivilegeGuard::enable()
 {

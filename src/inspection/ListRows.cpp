@@ -5,9 +5,9 @@
 
 #include "toolkit/Window.h"
 
-namespace Inspection {
-
 using namespace Toolkit;
+
+namespace Inspection {
 
 namespace ListRows {
 

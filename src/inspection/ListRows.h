@@ -8,10 +8,8 @@
 #include <utility>
 
 #include "core/OwnerPtr.h"
+#include "toolkit/Window.h"
 
-namespace Toolkit {
-class Window;
-} // namespace Toolkit
 
 namespace Inspection {
 
@@ -89,6 +87,37 @@ Entry* selectedEntry(HWND listBox, const Core::OwnerArray<Entry>& entries)
     const uint32_t index = itemData(listBox, row);
     return index < entries.count ? entries[index].get() : nullptr;
 }
+
+// A list box's rows and the entries behind them, one to one: what both
+// lists are.
+template <class Entry>
+class EntryList {
+public:
+    explicit EntryList(Toolkit::Window* owner) : listBox(owner) {}
+
+    // Takes nothing; follows the pointer over the rows for their tooltip.
+    LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        tracking.follow(listBox->handle, message, wParam, lParam);
+        return 0;
+    }
+    HWND createChild(HWND parent, int id, int x, int y) { return ListRows::createChild(*listBox, parent, id, x, y); }
+    // The selected row's entry, or null; a reason row, which stands only
+    // while there are no entries, has none.
+    Entry* selectedEntry() { return entries.count != 0 ? ListRows::selectedEntry(listBox->handle, entries) : nullptr; }
+    // Selects the row of entries[index]; false when it has none.
+    bool selectEntry(uint32_t index)
+    {
+        const int row = rowOf(listBox->handle, index);
+        if (row >= 0)
+            select(listBox->handle, row);
+        return row >= 0;
+    }
+
+    Toolkit::Window* listBox;
+    Core::OwnerArray<Entry> entries;
+    RowTracking tracking;
+};
 
 } // namespace ListRows
 } // namespace Inspection

@@ -9,9 +9,9 @@
 #include "core/WideText.h"
 #include "toolkit/Window.h"
 
-namespace Inspection {
-
 using namespace Core;
+
+namespace Inspection {
 
 namespace {
 
@@ -79,14 +79,6 @@ void ModuleList::add(const char* path, const wchar_t* widePath, uint32_t wideLen
                        [](const ModuleEntry& entry) { return entry.path.text() + entry.nameOffset; });
 }
 
-ModuleEntry* ModuleList::selectedEntry()
-{
-    // A reason row stands only while there are no entries.
-    if (entries.count == 0)
-        return nullptr;
-    return ListRows::selectedEntry(listBox->handle, entries);
-}
-
 void ModuleList::selectPath(const wchar_t* path)
 {
     for (uint32_t i = 0; i < entries.count; ++i) {
@@ -95,23 +87,10 @@ void ModuleList::selectPath(const wchar_t* path)
         while (k < wide.count && wide[k] == path[k] && path[k] != L'\0')
             ++k;
         if (k + 1 == wide.count && path[k] == L'\0') {
-            const int row = ListRows::rowOf(listBox->handle, i);
-            if (row >= 0)
-                ListRows::select(listBox->handle, row);
+            selectEntry(i);
             return;
         }
     }
-}
-
-LRESULT ModuleList::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
-{
-    tracking.follow(listBox->handle, message, wParam, lParam);
-    return 0;
-}
-
-HWND ModuleList::createChild(HWND parent, int id, int x, int y)
-{
-    return ListRows::createChild(*listBox, parent, id, x, y);
 }
 
 } // namespace Inspection

@@ -10,10 +10,6 @@
 #include "core/OwnerPtr.h"
 #include "core/String.h"
 
-namespace Toolkit {
-class Window;
-} // namespace Toolkit
-
 namespace Inspection {
 
 struct ModuleEntry {
@@ -33,27 +29,17 @@ struct ModuleEntry {
 
 // The modules of one process as rows of a list box, or one row telling why
 // they cannot be listed.
-class ModuleList {
+class ModuleList : public ListRows::EntryList<ModuleEntry> {
 public:
-    explicit ModuleList(Toolkit::Window* owner) : listBox(owner) {}
-
-    // Takes nothing; follows the pointer over the rows for their tooltip.
-    LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    using EntryList::EntryList;
 
     void fill(uint32_t processId);
     void add(const char* path);
     void add(const char* path, const wchar_t* widePath, uint32_t wideLength, HMODULE module = nullptr);
-    // The selected row's entry, or null (always null for a reason row).
-    ModuleEntry* selectedEntry();
     // Selects the row of the entry whose UTF-16 path is `path`, if any.
     void selectPath(const wchar_t* path);
 
-    HWND createChild(HWND parent, int id, int x, int y);
-
-    Toolkit::Window* listBox;
-    Core::OwnerArray<ModuleEntry> entries;
     ModuleReader reader;
-    ListRows::RowTracking tracking;
     uint32_t processId = 0; // whose modules are listed
     ModuleReader::Outcome outcome = ModuleReader::Read; // of the last fill; else its reason row stands
 };

@@ -6,9 +6,9 @@
 #include "ModuleHandles.h"
 #include "core/Handles.h"
 
-namespace Inspection {
-
 using namespace Core;
+
+namespace Inspection {
 
 namespace {
 

@@ -10,9 +10,9 @@
 #include "core/Handles.h"
 #include "core/WideText.h"
 
-namespace Inspection {
-
 using namespace Core;
+
+namespace Inspection {
 
 // File names compare ordinally after both are upper-cased with the system's
 // table: LCMapStringW's LCMAP_UPPERCASE follows the file system's casing

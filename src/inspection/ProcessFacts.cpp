@@ -10,9 +10,9 @@
 #include "ProcessStatus.h"
 #include "core/Handles.h"
 
-namespace Inspection {
-
 using namespace Core;
+
+namespace Inspection {
 
 bool readImagePath(uint32_t processId, Core::Array<wchar_t>& into)
 {

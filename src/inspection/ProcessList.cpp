@@ -10,8 +10,6 @@
 
 namespace Inspection {
 
-using namespace Core;
-
 void ProcessList::refill()
 {
     ListRows::DrawingSuspended drawing(listBox->handle);
@@ -37,31 +35,13 @@ void ProcessList::add(const PROCESSENTRY32W& record, Core::String& name)
         entries[entries.count - 1]->parentId = record.th32ParentProcessID;
 }
 
-ProcessEntry* ProcessList::selectedEntry() { return ListRows::selectedEntry(listBox->handle, entries); }
-
 bool ProcessList::selectProcess(uint32_t processId)
 {
     for (uint32_t i = 0; i < entries.count; ++i) {
-        if (entries[i]->processId == processId) {
-            const int row = ListRows::rowOf(listBox->handle, i);
-            if (row < 0)
-                return false;
-            ListRows::select(listBox->handle, row);
-            return true;
-        }
+        if (entries[i]->processId == processId)
+            return selectEntry(i);
     }
     return false;
-}
-
-LRESULT ProcessList::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
-{
-    tracking.follow(listBox->handle, message, wParam, lParam);
-    return 0;
-}
-
-HWND ProcessList::createChild(HWND parent, int id, int x, int y)
-{
-    return ListRows::createChild(*listBox, parent, id, x, y);
 }
 
 } // namespace Inspection

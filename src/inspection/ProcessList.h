@@ -11,10 +11,6 @@
 #include "core/OwnerPtr.h"
 #include "core/String.h"
 
-namespace Toolkit {
-class Window;
-} // namespace Toolkit
-
 namespace Inspection {
 
 struct ProcessEntry {
@@ -34,28 +30,17 @@ struct ProcessEntry {
 
 // The processes of a snapshot as rows of a list box; each row's item data is
 // the index of its entry.
-class ProcessList {
+class ProcessList : public ListRows::EntryList<ProcessEntry> {
 public:
-    explicit ProcessList(Toolkit::Window* owner) : listBox(owner) {}
-
-    // Takes nothing; follows the pointer over the rows for their tooltip.
-    LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    using EntryList::EntryList;
 
     // Replaces every entry and row by a new snapshot and selects row 0.
     void refill();
     // Converts the record's name through `name`, a buffer reused for every
     // record of a refill.
     void add(const PROCESSENTRY32W& record, Core::String& name);
-    // The selected row's entry, or null; valid until the next refill.
-    ProcessEntry* selectedEntry();
     // Selects the row of the process; false when no row has it.
     bool selectProcess(uint32_t processId);
-
-    HWND createChild(HWND parent, int id, int x, int y);
-
-    Toolkit::Window* listBox;
-    Core::OwnerArray<ProcessEntry> entries;
-    ListRows::RowTracking tracking;
 };
 
 } // namespace Inspection

@@ -4,9 +4,9 @@
 #include "core/Errors.h"
 #include "core/Handles.h"
 
-namespace Inspection {
-
 using namespace Core;
+
+namespace Inspection {
 
 void readSnapshot(void (*each)(const PROCESSENTRY32W& record, void* context), void* context)
 {

@@ -3,9 +3,9 @@
 
 #include "core/SystemLibrary.h"
 
-namespace Inspection {
-
 using namespace Core;
+
+namespace Inspection {
 
 namespace {
 

@@ -17,6 +17,8 @@
 #include "inspection/ModuleSearch.h"
 #include "core/Text.h"
 
+using namespace Inspection;
+
 using namespace Lister;
 
 namespace {

@@ -11,10 +11,9 @@
 #include "rows/RowWriter.h"
 #include "core/Text.h"
 
-namespace Lister {
-
 using namespace Inspection;
-using namespace Rows;
+
+namespace Lister {
 
 namespace {
 

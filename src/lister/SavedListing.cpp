@@ -7,9 +7,9 @@
 #include "rows/RowWriter.h"
 #include "core/Text.h"
 
-namespace Lister {
-
 using namespace Rows;
+
+namespace Lister {
 
 namespace {
 

@@ -4,9 +4,9 @@
 
 #include "core/Errors.h"
 
-namespace Lister {
-
 using namespace Core;
+
+namespace Lister {
 
 namespace {
 const uint32_t pieceSize = 32768;

@@ -1,9 +1,9 @@
 // A module's row with its file's details.
 #include "ModuleRow.h"
 
-namespace Rows {
-
 using namespace Inspection;
+
+namespace Rows {
 
 ResultRow indexRow(const ModuleIndex& index, ModuleIndex::Row row)
 {

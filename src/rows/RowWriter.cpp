@@ -3,9 +3,9 @@
 
 #include "core/Text.h"
 
-namespace Rows {
-
 using namespace Core;
+
+namespace Rows {
 
 namespace {
 
