@@ -2,6 +2,7 @@
 // again, fonts and all, at any other DPI.
 #include "MainWindow.h"
 
+#include <array>
 #include <initializer_list>
 
 #include "resources/ResourceIds.h"
@@ -32,6 +33,24 @@ const Place processListPlace = {20, 90, 200, 200};
 const Place moduleListPlace = {240, 90, 200, 200};
 const Place pathBoxPlace = {20, 310, 420, 32};
 
+// The six texts: what each says, in which font and colour, where.
+struct Text {
+    LabelContents& label;
+    const char* text;
+    const Font& font;
+    COLORREF colour;
+    const Place& place;
+};
+std::array<Text, 6> textsOf(MainWindowContents& c)
+{
+    return {{{c.processesLabel.contents, "Current Processes", c.headingFont, 0, processesPlace},
+             {c.modulesLabel.contents, "Loaded Modules", c.headingFont, 0, modulesPlace},
+             {c.pathLabel.contents, "Module Path", c.headingFont, 0, pathHeadingPlace},
+             {c.refreshHint.contents, "Press F5 to Refresh", c.hintFont, linkColour, hintPlace},
+             {c.copyrightLink.contents, copyrightNotice, c.linkFont, linkColour, copyrightPlace},
+             {c.homeLink.contents, homePageAddress, c.linkFont, linkColour, homePlace}}};
+}
+
 } // namespace
 
 void MainWindowContents::layOut()
@@ -39,36 +58,14 @@ void MainWindowContents::layOut()
     HWND parent = owner->handle;
     titleBand.contents.createChild(parent, bandPlace.x, bandPlace.y, bandPlace.width, bandPlace.height);
 
-    struct Heading {
-        LabelContents& label;
-        const char* text;
-        const Place& place;
-    } headings[] = {
-        {processesLabel.contents, "Current Processes", processesPlace},
-        {modulesLabel.contents, "Loaded Modules", modulesPlace},
-        {pathLabel.contents, "Module Path", pathHeadingPlace},
-    };
-    for (Heading& heading : headings) {
-        heading.label.setText(heading.text);
-        heading.label.setFont(headingFont.handle);
-        heading.label.createAt(parent, heading.place.x, heading.place.y);
-    }
-    refreshHint.contents.setText("Press F5 to Refresh");
-    refreshHint.contents.setFont(hintFont.handle);
-    refreshHint.contents.setColour(linkColour);
-    refreshHint.contents.createAt(parent, hintPlace.x, hintPlace.y);
-
-    copyrightLink.contents.setText(copyrightNotice);
     copyrightLink.contents.setUrl(copyrightAddress);
-    copyrightLink.contents.setFont(linkFont.handle);
-    copyrightLink.contents.setColour(linkColour);
-    copyrightLink.contents.createAt(parent, copyrightPlace.x, copyrightPlace.y);
-
-    homeLink.contents.setText(homePageAddress);
     homeLink.contents.setUrl(homePageAddress);
-    homeLink.contents.setFont(linkFont.handle);
-    homeLink.contents.setColour(linkColour);
-    homeLink.contents.createAt(parent, homePlace.x, homePlace.y);
+    for (const Text& text : textsOf(*this)) {
+        text.label.setText(text.text);
+        text.label.setFont(text.font.handle);
+        text.label.setColour(text.colour);
+        text.label.createAt(parent, text.place.x, text.place.y);
+    }
 
     const WPARAM font = reinterpret_cast<WPARAM>(listFont.handle);
     processListBox.contents.createChild(parent, ProcessListId, processListPlace.x, processListPlace.y);
@@ -119,21 +116,9 @@ void MainWindowContents::scaleTo(int dpi)
     for (const Boxed& box : boxes)
         MoveWindow(box.window.handle, scaled(box.place.x, dpi), scaled(box.place.y, dpi),
                    scaled(box.place.width, dpi), scaled(box.place.height, dpi), TRUE);
-    struct Labelled {
-        LabelContents& label;
-        const Font& font;
-        const Place& place;
-    } labels[] = {
-        {processesLabel.contents, headingFont, processesPlace},
-        {modulesLabel.contents, headingFont, modulesPlace},
-        {pathLabel.contents, headingFont, pathHeadingPlace},
-        {refreshHint.contents, hintFont, hintPlace},
-        {copyrightLink.contents, linkFont, copyrightPlace},
-        {homeLink.contents, linkFont, homePlace},
-    };
-    for (const Labelled& labelled : labels) {
-        labelled.label.setFont(labelled.font.handle);
-        labelled.label.sizeToText(scaled(labelled.place.x, dpi), scaled(labelled.place.y, dpi));
+    for (const Text& text : textsOf(*this)) {
+        text.label.setFont(text.font.handle);
+        text.label.sizeToText(scaled(text.place.x, dpi), scaled(text.place.y, dpi));
     }
     InvalidateRect(owner->handle, nullptr, TRUE);
 }
