@@ -7,7 +7,6 @@
 #include "ListRows.h"
 #include "core/Errors.h"
 #include "core/WideText.h"
-#include "toolkit/Window.h"
 
 using namespace Core;
 

@@ -6,7 +6,6 @@
 #include "core/Errors.h"
 #include "core/Handles.h"
 #include "core/WideText.h"
-#include "toolkit/Window.h"
 
 namespace Inspection {
 
