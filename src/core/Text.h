@@ -4,7 +4,6 @@
 // by a process id written out: one meaning of each, for every part that
 // reads, writes or compares.
 #include <cstdint>
-#include <cwchar>
 
 #include "Array.h"
 
@@ -23,7 +22,13 @@ inline bool sameText(const wchar_t* a, const wchar_t* b, bool anyCase = false)
 }
 
 // A NUL-terminated text's length, and the text appended; null is empty.
-inline uint32_t textLength(const wchar_t* text) { return text != nullptr ? static_cast<uint32_t>(wcslen(text)) : 0; }
+inline uint32_t textLength(const wchar_t* text)
+{
+    uint32_t length = 0;
+    while (text != nullptr && text[length] != L'\0')
+        ++length;
+    return length;
+}
 inline void appendText(Array<wchar_t>& into, const wchar_t* text) { into.appendRange(text, textLength(text)); }
 
 // Decimal digits alone, within 32 bits, as a PID is written.

@@ -74,7 +74,9 @@ bool expand(const ListerArguments& asked, Core::Array<wchar_t>& into, uint32_t& 
     for (uint32_t a = 0; a < asked.afterCount; ++a) {
         const wchar_t* argument = asked.after[a];
         const uint32_t length = Core::textLength(argument), folder = nameStart(argument);
-        const bool pattern = std::wcspbrk(argument, L"*?") != nullptr;
+        bool pattern = false;
+        for (const wchar_t* c = argument; *c != L'\0'; ++c)
+            pattern = pattern || *c == L'*' || *c == L'?';
         patterns = patterns || pattern;
         if (!pattern) {
             into.appendRange(argument, length + 1);
