@@ -2,6 +2,7 @@
 #include "Comparison.h"
 #include "core/Text.h"
 
+#include <algorithm>
 #include <cwchar>
 
 #include "core/Errors.h"
@@ -101,21 +102,14 @@ bool expand(const ListerArguments& asked, Core::Array<wchar_t>& into, uint32_t& 
             errors.endLine();
             return false;
         }
-        // By name, as file names compare.
-        Core::Array<wchar_t> a1, b1;
-        for (uint32_t i = 1; i < starts.count; ++i) {
-            for (uint32_t k = i; k > 0; --k) {
-                const wchar_t* x = names.items + starts[k - 1];
-                const wchar_t* y = names.items + starts[k];
-                Core::fold(x, Core::textLength(x), a1);
-                Core::fold(y, Core::textLength(y), b1);
-                if (std::wcscmp(a1.items, b1.items) <= 0)
-                    break;
-                const uint32_t swap = starts[k - 1];
-                starts[k - 1] = starts[k];
-                starts[k] = swap;
-            }
-        }
+        // By name, as file names compare: the names folded at once, NULs and
+        // all, so each keeps its start.
+        Core::Array<wchar_t> folded;
+        Core::fold(names.items, names.count, folded);
+        std::sort(starts.items, starts.items + starts.count, [&folded](uint32_t a, uint32_t b) {
+            const int sign = std::wcscmp(folded.items + a, folded.items + b);
+            return sign != 0 ? sign < 0 : a < b;
+        });
         for (uint32_t i = 0; i < starts.count; ++i) {
             into.appendRange(argument, folder);
             const wchar_t* name = names.items + starts[i];

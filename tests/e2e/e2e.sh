@@ -609,6 +609,13 @@ diff)
         >"$work/same16.out" 2>&1 </dev/null
     expect_eq "exit of a listing against its UTF-16 copy" "$?" 0
     [ ! -s "$work/same16.out" ] || fail "against its UTF-16 copy: $(head -3 "$work/same16.out")"
+    # A pattern's files, in the order of their names as file names compare.
+    mkdir -p "$work/m" && for n in c B a; do cp "$work/before.csv" "$work/m/$n.csv"; done
+    "$WINE" "$lister" --diff "$(windows_path "$work/before.csv")" "$(windows_path "$work/m")\\*.csv" \
+        >"$work/many.out" 2>&1 </dev/null
+    expect_eq "exit of a pattern of unchanged listings" "$?" 0
+    expect_eq "the pattern's order" "$(tr -d '\r' <"$work/many.out" | grep ':$' | sed 's/.*\\//' | paste -sd' ')" \
+        "a.csv: B.csv: c.csv:"
     # -o into a folder that does not exist: exit 4, nothing made.
     "$WINE" "$lister" --csv -o "$(windows_path "$work/missing/x.csv")" >/dev/null 2>&1 </dev/null
     expect_eq "exit of -o into no folder" "$?" 4
