@@ -6,14 +6,19 @@
 
 namespace Lister {
 
+// The writer of a comparison's rows: the change columns, with Listing first
+// where many listings are compared.
+inline Rows::RowWriter changeWriter(const DiffOutput& how, Rows::RowFormat format)
+{
+    const bool many = how.listing != nullptr;
+    return Rows::RowWriter(format, Rows::changeColumns + (many ? 0 : 1), many ? 7 : 6);
+}
+
 // Each change as a row, written by the one row writer.
 class ChangeReport {
 public:
     ChangeReport(const DiffOutput& how, Core::Array<wchar_t>& output)
-        : output(how),
-          writer(how.csv ? Rows::RowFormat::Csv : Rows::RowFormat::Change,
-                 Rows::changeColumns + (how.listing != nullptr ? 0 : 1), how.listing != nullptr ? 7 : 6),
-          into(output)
+        : output(how), writer(changeWriter(how, how.csv ? Rows::RowFormat::Csv : Rows::RowFormat::Change)), into(output)
     {
     }
 

@@ -41,8 +41,7 @@ void profileFree(const wchar_t* folded, uint32_t length, Core::Array<wchar_t>& i
 
 } // namespace
 
-void groupByExecutable(const SavedListing& listing, void (*fold)(const wchar_t*, uint32_t, Core::Array<wchar_t>&),
-                       SavedListing& into)
+void groupByExecutable(const SavedListing& listing, Fold fold, SavedListing& into)
 {
     into.details = listing.details;
     into.processes.dropBack(into.processes.count);

@@ -139,8 +139,7 @@ void describe(const SavedListing& side, const SavedListing::Module& m, bool vers
 
 void changeHeader(const DiffOutput& output, Core::Array<wchar_t>& into)
 {
-    const bool listing = output.listing != nullptr;
-    Rows::RowWriter(Rows::RowFormat::Csv, Rows::changeColumns + (listing ? 0 : 1), listing ? 7 : 6).header(into);
+    changeWriter(output, Rows::RowFormat::Csv).header(into);
 }
 
 uint32_t compareListings(const SavedListing& before, const SavedListing& after, Fold fold, const DiffScope& scope,

@@ -63,9 +63,8 @@ using Fold = void (*)(const wchar_t* text, uint32_t length, Core::Array<wchar_t>
 // its image path (a readable process's first module) with a user profile's
 // name left out (C:\Users\<name>\...), or by its name where none of its
 // processes could be read; its modules the union of its processes', each
-// once; its processId how many processes it has. `fold` as below.
-void groupByExecutable(const SavedListing& listing, void (*fold)(const wchar_t*, uint32_t, Core::Array<wchar_t>&),
-                       SavedListing& into);
+// once; its processId how many processes it has.
+void groupByExecutable(const SavedListing& listing, Fold fold, SavedListing& into);
 
 // What both sides are restricted to, as a listing is: one PID, or one
 // executable name (folded, ".exe" optional), and modules whose path holds

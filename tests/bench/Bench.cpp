@@ -35,9 +35,7 @@
 
 using TestSupport::EnumerationSwap;
 using TestSupport::ImportSwap;
-using namespace Core;
 using namespace Toolkit;
-using namespace Controls;
 using namespace App;
 using namespace Inspection;
 using namespace Details;

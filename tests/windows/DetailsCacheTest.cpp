@@ -14,17 +14,31 @@ using TestSupport::ImportSwap;
 using namespace Details;
 
 namespace {
-// A file on a share that no longer answers: its open waits until released.
-HANDLE entered = nullptr, released = nullptr;
-decltype(&CreateFileW) realHangingOpen = nullptr;
-HANDLE WINAPI hangingOpen(LPCWSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security, DWORD how,
-                          DWORD flags, HANDLE from)
+// Opens of the files whose names hold `marker`: each noted by its file name
+// and failed with `failure`, the first held until `released`, as a share
+// that no longer answers holds it.
+struct HeldOpens {
+    HeldOpens(const wchar_t* names, DWORD code) : marker(names), failure(code) {}
+    const wchar_t* marker;
+    DWORD failure;
+    HANDLE entered = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE released = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    std::vector<std::wstring> opens;
+    decltype(&CreateFileW) real = nullptr;
+};
+HeldOpens* held = nullptr;
+HANDLE WINAPI heldOpen(LPCWSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security, DWORD how,
+                       DWORD flags, HANDLE from)
 {
-    if (wcsstr(name, L"unreachable") == nullptr)
-        return realHangingOpen(name, access, share, security, how, flags, from);
-    SetEvent(entered);
-    WaitForSingleObject(released, INFINITE);
-    SetLastError(ERROR_BAD_NETPATH);
+    HeldOpens& opens = *held; // its own, should a later test set another
+    if (wcsstr(name, opens.marker) == nullptr)
+        return opens.real(name, access, share, security, how, flags, from);
+    opens.opens.push_back(wcsrchr(name, L'\\') + 1);
+    if (opens.opens.size() == 1) {
+        SetEvent(opens.entered);
+        WaitForSingleObject(opens.released, INFINITE);
+    }
+    SetLastError(opens.failure);
     return INVALID_HANDLE_VALUE;
 }
 } // namespace
@@ -33,18 +47,18 @@ HANDLE WINAPI hangingOpen(LPCWSTR name, DWORD access, DWORD share, LPSECURITY_AT
 // worker is still inside the open.
 TEST(DetailsCacheTest, EndsWithoutWaitingForAFileThatHangs)
 {
-    entered = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    released = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    ImportSwap open("kernel32.dll", "CreateFileW", reinterpret_cast<void*>(&hangingOpen));
-    realHangingOpen = open.original<decltype(realHangingOpen)>();
+    // Left to the worker still inside the open when the test ends.
+    held = new HeldOpens(L"unreachable", ERROR_BAD_NETPATH);
+    ImportSwap open("kernel32.dll", "CreateFileW", reinterpret_cast<void*>(&heldOpen));
+    held->real = open.original<decltype(held->real)>();
     {
         DetailsCache cache;
         FileDetails details;
         const wchar_t path[] = L"\\\\server\\unreachable\\a.dll";
         EXPECT_FALSE(cache.find(path, sizeof(path) / sizeof(path[0]) - 1, details));
-        ASSERT_EQ(WaitForSingleObject(entered, 10000), WAIT_OBJECT_0);
+        ASSERT_EQ(WaitForSingleObject(held->entered, 10000), WAIT_OBJECT_0);
     }
-    SetEvent(released);
+    SetEvent(held->released);
 }
 
 // A file replaced by another of the same size, its write time set back as
@@ -81,36 +95,15 @@ TEST(DetailsCacheTest, ReplacedFileWithTheSameSizeAndTimeIsReadAgain)
     DeleteFileA(target.c_str());
 }
 
-namespace {
-// The files opened, in order; the first open waits until released.
-std::vector<std::wstring> opens;
-HANDLE firstEntered = nullptr, firstReleased = nullptr;
-decltype(&CreateFileW) realOrderedOpen = nullptr;
-HANDLE WINAPI orderedOpen(LPCWSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security, DWORD how,
-                          DWORD flags, HANDLE from)
-{
-    if (wcsstr(name, L"asked-") == nullptr)
-        return realOrderedOpen(name, access, share, security, how, flags, from);
-    opens.push_back(wcsrchr(name, L'\\') + 1);
-    if (opens.size() == 1) {
-        SetEvent(firstEntered);
-        WaitForSingleObject(firstReleased, INFINITE);
-    }
-    SetLastError(ERROR_FILE_NOT_FOUND);
-    return INVALID_HANDLE_VALUE;
-}
-} // namespace
-
 // While the worker is on one file, the files asked meanwhile are read
 // newest first (the rows on screen now); the window is told when the last
 // answer is in, and the progress then counts every file answered.
 TEST(DetailsCacheTest, NewestAskedFirstAndProgressEndsComplete)
 {
-    firstEntered = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    firstReleased = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    opens.clear();
-    ImportSwap open("kernel32.dll", "CreateFileW", reinterpret_cast<void*>(&orderedOpen));
-    realOrderedOpen = open.original<decltype(realOrderedOpen)>();
+    HeldOpens ordered(L"asked-", ERROR_FILE_NOT_FOUND);
+    held = &ordered;
+    ImportSwap open("kernel32.dll", "CreateFileW", reinterpret_cast<void*>(&heldOpen));
+    ordered.real = open.original<decltype(ordered.real)>();
     const HWND told = CreateWindowExW(0, L"STATIC", nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     const UINT notice = WM_APP + 7;
     DetailsCache cache;
@@ -118,17 +111,17 @@ TEST(DetailsCacheTest, NewestAskedFirstAndProgressEndsComplete)
     FileDetails details;
     const std::wstring names[] = {L"C:\\asked-a.dll", L"C:\\asked-b.dll", L"C:\\asked-c.dll", L"C:\\asked-d.dll"};
     cache.find(names[0].c_str(), uint32_t(names[0].size()), details);
-    ASSERT_EQ(WaitForSingleObject(firstEntered, 10000), WAIT_OBJECT_0);
+    ASSERT_EQ(WaitForSingleObject(ordered.entered, 10000), WAIT_OBJECT_0);
     for (int i = 1; i < 4; ++i)
         EXPECT_FALSE(cache.find(names[i].c_str(), uint32_t(names[i].size()), details));
     uint32_t asked = 0, answered = 0;
     cache.progress(asked, answered);
     EXPECT_EQ(asked, 4u);
     EXPECT_EQ(answered, 0u);
-    SetEvent(firstReleased);
+    SetEvent(ordered.released);
     cache.wait();
     const std::vector<std::wstring> expected = {L"asked-a.dll", L"asked-d.dll", L"asked-c.dll", L"asked-b.dll"};
-    EXPECT_EQ(opens, expected);
+    EXPECT_EQ(ordered.opens, expected);
     cache.progress(asked, answered);
     EXPECT_EQ(answered, 4u);
     MSG message;

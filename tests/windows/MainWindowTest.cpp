@@ -30,7 +30,6 @@ using namespace Toolkit;
 using namespace Controls;
 using namespace App;
 using namespace Inspection;
-using namespace Details;
 
 namespace {
 

@@ -25,11 +25,8 @@
 
 using TestSupport::ImportSwap;
 using TestSupport::PlainListBox;
-using namespace Core;
-using namespace Toolkit;
 using namespace App;
 using namespace Inspection;
-using namespace Details;
 
 namespace {
 

@@ -18,12 +18,9 @@ using TestSupport::ImportSwap;
 using TestSupport::ProcedureSwap;
 using TestSupport::NamedEvent;
 using TestSupport::StartedProcess;
-using namespace Core;
 using namespace Toolkit;
-using namespace Controls;
 using namespace App;
 using namespace Inspection;
-using namespace Details;
 
 namespace {
 

@@ -10,7 +10,6 @@
 #include "toolkit/Dpi.h"
 
 using TestSupport::ImportSwap;
-using namespace Core;
 using namespace Toolkit;
 using namespace Details;
 

@@ -25,9 +25,6 @@ using TestSupport::ImportSwap;
 using namespace Core;
 using namespace Toolkit;
 using namespace Controls;
-using namespace App;
-using namespace Inspection;
-using namespace Details;
 
 namespace {
 
