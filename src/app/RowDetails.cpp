@@ -11,7 +11,6 @@
 #include "rows/RowTip.h"
 
 using namespace Inspection;
-
 using namespace Core;
 
 namespace App {

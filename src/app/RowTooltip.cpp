@@ -7,14 +7,11 @@
 #include "toolkit/CommonControls.h"
 #include "toolkit/Window.h"
 
-using namespace Details;
-using namespace Inspection;
-
 using namespace Toolkit;
+using namespace Inspection;
+using namespace Details;
 
 namespace App {
-
-namespace ListRows = Inspection::ListRows;
 
 void RowTooltip::create(HWND owner, ProcessList& processList, ModuleList& moduleList, DetailsCache& cache)
 {

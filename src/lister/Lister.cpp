@@ -18,7 +18,6 @@
 #include "core/Text.h"
 
 using namespace Inspection;
-
 using namespace Lister;
 
 namespace {
